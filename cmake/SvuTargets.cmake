@@ -1,0 +1,36 @@
+# Collects the .cpp files of the given layers under ROOT (one folder per layer).
+function(svu_collect_sources out root)
+    set(result "")
+    foreach(layer IN LISTS ARGN)
+        file(GLOB_RECURSE files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${root}/${layer}/*.cpp)
+        list(APPEND result ${files})
+    endforeach()
+    set(${out} ${result} PARENT_SCOPE)
+endfunction()
+
+# The model layers must never include Qt: checked when configuring and again at every build.
+function(svu_check_no_qt)
+    set(dirs "")
+    foreach(layer IN LISTS ARGN)
+        list(APPEND dirs ${CMAKE_SOURCE_DIR}/src/${layer})
+    endforeach()
+    string(REPLACE ";" "|" dirlist "${dirs}")
+    execute_process(COMMAND ${CMAKE_COMMAND} -DDIRS=${dirlist} -P ${CMAKE_SOURCE_DIR}/cmake/CheckNoQt.cmake
+                    RESULT_VARIABLE rc)
+    if(NOT rc EQUAL 0)
+        message(FATAL_ERROR "svu_core must not include Qt")
+    endif()
+    add_custom_target(svu_core_qt_check
+        COMMAND ${CMAKE_COMMAND} "-DDIRS=${dirlist}" -P ${CMAKE_SOURCE_DIR}/cmake/CheckNoQt.cmake
+        COMMENT "Checking that the model layers stay free of Qt" VERBATIM)
+endfunction()
+
+# One GoogleTest program per test folder.
+function(svu_add_test_program name)
+    cmake_parse_arguments(T "" "" "SOURCES;LIBS;ENV" ${ARGN})
+    add_executable(${name} ${T_SOURCES})
+    target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+    target_compile_definitions(${name} PRIVATE SVU_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data"
+                                                SVU_BINARY_DIR="${CMAKE_BINARY_DIR}")
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "TZ=Europe/London;${T_ENV}")
+endfunction()

@@ -1,0 +1,12 @@
+#include <clocale>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/Cli.h"
+
+int main(int argc, char** argv) {
+    std::setlocale(LC_ALL, "");
+    std::setlocale(LC_NUMERIC, "C");  // channel values are always read and written with C rules
+    return svu::cli::Main(std::vector<std::string>(argv, argv + argc), std::cout, std::cerr);
+}
