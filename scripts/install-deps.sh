@@ -9,7 +9,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     nlohmann-json3-dev libcurl4-openssl-dev
-    xvfb xauth x11-utils imagemagick
+    clang-format-15 xvfb xauth x11-utils imagemagick
     python3 python3-pyftpdlib python3-aiosmtpd lrzsz
 )
 
