@@ -25,12 +25,32 @@ function(svu_check_no_qt)
         COMMENT "Checking that the model layers stay free of Qt" VERBATIM)
 endfunction()
 
-# One GoogleTest program per test folder.
+# One GoogleTest program per test folder. Its environment (TZ, and the offscreen platform for Qt tests)
+# is set by a generated source before main runs, so the tests behave the same under ctest and when run
+# by hand; a value already in the environment wins.
 function(svu_add_test_program name)
     cmake_parse_arguments(T "" "" "SOURCES;LIBS;ENV" ${ARGN})
-    add_executable(${name} ${T_SOURCES})
+    set(setenv "")
+    foreach(item IN ITEMS "TZ=Europe/London" ${T_ENV})
+        string(REGEX MATCH "^[^=]+" key "${item}")
+        string(REGEX REPLACE "^[^=]+=" "" value "${item}")
+        string(APPEND setenv "    setenv(\"${key}\", \"${value}\", 0);\n")
+    endforeach()
+    set(envsource ${CMAKE_CURRENT_BINARY_DIR}/${name}_env.cpp)
+    file(CONFIGURE OUTPUT ${envsource} CONTENT
+"// Generated: the environment every test of ${name} runs in.
+#include <cstdlib>
+#include <ctime>
+namespace {
+const int kTestEnvironment = [] {
+${setenv}    tzset();
+    return 0;
+}();
+}  // namespace
+")
+    add_executable(${name} ${T_SOURCES} ${envsource})
     target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
     target_compile_definitions(${name} PRIVATE SVU_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data"
                                                 SVU_BINARY_DIR="${CMAKE_BINARY_DIR}")
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "TZ=Europe/London;${T_ENV}")
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
 endfunction()

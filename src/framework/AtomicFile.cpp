@@ -62,7 +62,10 @@ int CreateTemporary(const std::string& target, std::string& temporaryPath) {
         char suffix[48];
         std::snprintf(suffix, sizeof suffix, ".%ld.%u.%08x.tmp", static_cast<long>(::getpid()), gCounter.fetch_add(1),
                       static_cast<unsigned>(random()));
-        temporaryPath = (folder / ("." + t.filename().string() + suffix)).string();
+        std::string name = ".";
+        name += t.filename().string();
+        name += suffix;
+        temporaryPath = (folder / name).string();
         // 0666 less the umask, as any new file of the program; an existing file's mode is copied below.
         const int fd = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) {
