@@ -1,0 +1,24 @@
+#include "derived/ProcessedCompareFixed.h"
+
+#include "derived/Formulas.h"
+#include "derived/ValueParse.h"
+#include "framework/FieldVisitor.h"
+
+namespace svu {
+
+void ProcessedCompareFixed::Calculate(int outputChannel) {
+    const std::string* source = SourceText(sourceChannel);
+    if (source == nullptr) {
+        return;
+    }
+    WriteText(outputChannel,
+              CompareWithFixed(static_cast<float>(ParseValue(*source)), operatorIndex, fixedValue) ? "1" : "0");
+}
+
+void ProcessedCompareFixed::VisitFields(FieldVisitor& v) {
+    v.Float("fixedValue", fixedValue);
+    v.Int32("sourceChannel", sourceChannel);
+    v.UInt32("operatorIndex", operatorIndex);
+}
+
+}  // namespace svu

@@ -1,0 +1,28 @@
+#include "derived/ProcessedHeadWind.h"
+
+#include "derived/Formulas.h"
+#include "derived/ValueParse.h"
+#include "framework/FieldVisitor.h"
+
+namespace svu {
+
+void ProcessedHeadWind::Calculate(int outputChannel) {
+    const std::string* direction = SourceText(directionChannel);
+    if (direction == nullptr) {
+        return;
+    }
+    const std::string* speed = SourceText(speedChannel);
+    if (speed == nullptr) {
+        return;
+    }
+    WriteNumber(outputChannel,
+                HeadWindComponent(static_cast<float>(ParseValue(*direction)), ParseValue(*speed), referenceAngle));
+}
+
+void ProcessedHeadWind::VisitFields(FieldVisitor& v) {
+    v.Int32("directionChannel", directionChannel);
+    v.Int32("speedChannel", speedChannel);
+    v.Float("referenceAngle", referenceAngle);
+}
+
+}  // namespace svu

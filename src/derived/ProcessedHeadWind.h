@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+
+#include "derived/ProcessedKind.h"
+
+namespace svu {
+
+/// Wind component along a reference direction (positive with the wind blowing from near it).
+class ProcessedHeadWind : public ProcessedKind<ProcessedHeadWind> {
+public:
+    static constexpr const char* kClassName = "ProcessedHeadWind";
+    static constexpr uint32_t kTypeCode = 18;
+
+    explicit ProcessedHeadWind(WeatherStation* owner = nullptr) : ProcessedKind(owner) {}
+
+    void Calculate(int outputChannel) override;
+    void VisitFields(FieldVisitor& v) override;
+
+    int32_t directionChannel = -1;
+    int32_t speedChannel = -1;
+    float referenceAngle = 0.0f;
+
+protected:
+    References ChannelReferences() override { return {{&directionChannel, &speedChannel}, 2}; }
+};
+
+}  // namespace svu

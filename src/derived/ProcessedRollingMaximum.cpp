@@ -1,0 +1,33 @@
+#include "derived/ProcessedRollingMaximum.h"
+
+#include "derived/ValueParse.h"
+#include "framework/FieldVisitor.h"
+
+namespace svu {
+
+void ProcessedRollingMaximum::Calculate(int outputChannel) {
+    const std::string* source = SourceText(sourceChannel);
+    if (source == nullptr) {
+        return;
+    }
+    const Sample sample{ReadingTime(), static_cast<float>(ParseValue(*source))};
+    const auto none = [](const Sample&, const Sample&) {};
+    samples.Push(sample, windowSeconds, none, none);
+    maximum.Push(samples.OldestNumber() + samples.Size() - 1, sample.value);
+    maximum.DropBefore(samples.OldestNumber());
+    if (maximum.HasValue()) {
+        WriteNumber(outputChannel, maximum.Value());
+    }
+}
+
+void ProcessedRollingMaximum::VisitFields(FieldVisitor& v) {
+    v.Int32("sourceChannel", sourceChannel);
+    v.Int32("windowSeconds", windowSeconds);
+}
+
+void ProcessedRollingMaximum::Reset() {
+    samples.Clear();
+    maximum.Clear();
+}
+
+}  // namespace svu

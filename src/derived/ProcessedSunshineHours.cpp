@@ -1,0 +1,44 @@
+#include "derived/ProcessedSunshineHours.h"
+
+#include "derived/ValueParse.h"
+#include "framework/FieldVisitor.h"
+
+namespace svu {
+
+namespace {
+constexpr float kHoursPerSecond = 0.00027777778f;
+}  // namespace
+
+void ProcessedSunshineHours::Calculate(int outputChannel) {
+    const std::string* source = SourceText(sourceChannel);
+    if (source == nullptr) {
+        return;
+    }
+    const TimeT now = ReadingTime();
+    const int day = localTime.Get(now).day;
+    const float value = static_cast<float>(ParseValue(*source));
+    if (started) {
+        if (day != lastDay) {
+            hours = 0.0;
+        } else if (lastValue >= threshold && value >= threshold) {
+            hours += static_cast<double>(now - lastTime) * kHoursPerSecond;
+        }
+    }
+    started = true;
+    lastTime = now;
+    lastDay = day;
+    lastValue = value;
+    WriteNumber(outputChannel, hours);
+}
+
+void ProcessedSunshineHours::VisitFields(FieldVisitor& v) {
+    v.Int32("sourceChannel", sourceChannel);
+    v.Float("threshold", threshold);
+}
+
+void ProcessedSunshineHours::Reset() {
+    started = false;
+    hours = 0.0;
+}
+
+}  // namespace svu

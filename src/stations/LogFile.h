@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace svu {
+
+/// A text file kept open for appending, as a station's daily log is for the whole day. Every Write
+/// goes to the file at once (no user-space buffering), so a record is on disk, not half in a buffer,
+/// when the next reading comes.
+class LogFile {
+public:
+    LogFile() = default;
+    ~LogFile() { Close(); }
+    LogFile(const LogFile&) = delete;
+    LogFile& operator=(const LogFile&) = delete;
+
+    /// Opens `path` for appending, creating it when missing. `empty` tells whether the file holds
+    /// nothing yet (just created, or left empty), so the caller knows to write a header.
+    bool Open(const std::string& path, bool& empty);
+    /// Appends the bytes; false when they could not all be written (disk full, file too large...).
+    bool Write(std::string_view bytes);
+    void Close();
+    bool IsOpen() const { return fd_ >= 0; }
+    /// The path given to the last Open.
+    const std::string& Path() const { return path_; }
+
+private:
+    int fd_ = -1;
+    std::string path_;
+};
+
+}  // namespace svu

@@ -1,0 +1,228 @@
+// The files a station writes after every reading: the daily log and the network output file.
+// This runs for every reading with the station lock held, so it reuses its buffers, keeps the day's
+// log open and breaks times down through a cache.
+
+#include <fcntl.h>
+#include <sched.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+
+#include "framework/StringTable.h"
+#include "stations/StationReports.h"
+#include "stations/WeatherStation.h"
+
+namespace svu {
+
+namespace {
+
+constexpr int kUnableToOpenNetworkFile = 549;
+constexpr int kUnableToOpenLogFile = 550;
+constexpr int kUnableToWriteLogFile = 653;
+constexpr int kNetworkOpenAttempts = 5;
+constexpr const char* kLineEnd = "\r\n";
+
+void Append2(std::string& out, int v) {
+    if (v < 0 || v > 99) {
+        v = ((v % 100) + 100) % 100;
+    }
+    out.push_back(static_cast<char>('0' + v / 10));
+    out.push_back(static_cast<char>('0' + v % 10));
+}
+
+void AppendInt(std::string& out, long long v) {
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
+    out.append(buffer, result.ptr);
+}
+
+void AppendDate(std::string& out, const LocalTm& tm) {
+    Append2(out, tm.day);
+    out.push_back('/');
+    Append2(out, tm.month);
+    out.push_back('/');
+    Append2(out, tm.year % 100);
+}
+
+void AppendTime(std::string& out, const LocalTm& tm) {
+    Append2(out, tm.hour);
+    out.push_back(':');
+    Append2(out, tm.minute);
+    out.push_back(':');
+    Append2(out, tm.second);
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string LogFileName(const std::string& folder, const std::string& stationName, int year, int month, int day) {
+    char date[32];
+    std::snprintf(date, sizeof date, "%04i%02i%02i", year, month, day);
+    return folder + "/" + stationName + "-" + date + ".log";
+}
+
+TimeT AlignedLogStart(TimeT now, int count, int unitSeconds) {
+    if (count < 1) {
+        count = 1;
+    }
+    LocalTm tm = ToLocal(now);
+    if (unitSeconds >= 3600) {
+        return FromLocal(tm.year, tm.month, tm.day, tm.hour / count * count, 0, 0);
+    }
+    if (unitSeconds >= 60) {
+        return FromLocal(tm.year, tm.month, tm.day, tm.hour, tm.minute / count * count, 0);
+    }
+    return FromLocal(tm.year, tm.month, tm.day, tm.hour, tm.minute, tm.second / count * count);
+}
+
+void WeatherStation::AppendLogStamp(std::string& line, const LocalTm& tm) const {
+    AppendDate(line, tm);
+    line += ", ";
+    AppendTime(line, tm);
+}
+
+void WeatherStation::LogReading() {
+    if (!loggingEnabled) {
+        CloseLogFile();
+        return;
+    }
+    const LocalTm& tm = localTimes_.Get(readingTime);
+    // The whole date, not only the day of month, decides the file: a replay that jumps a month
+    // must not append to the wrong day's file.
+    const int32_t date = tm.year * 10000 + tm.month * 100 + tm.day;
+    if (logFile.IsOpen() && date != logDate_) {
+        CloseLogFile();
+    }
+    if (!logFile.IsOpen() && !OpenLogFile()) {
+        return;
+    }
+    if (logAllValues) {
+        WriteLogRecord();
+        return;
+    }
+    if (readingTime >= nextLogTime) {
+        WriteLogRecord();
+        if (logInterval > 0) {
+            nextLogTime += ((readingTime - nextLogTime) / logInterval + 1) * static_cast<TimeT>(logInterval);
+        } else {
+            nextLogTime = readingTime + 1;  // no interval: every new second is due
+        }
+    }
+}
+
+bool WeatherStation::OpenLogFile() {
+    const LocalTm& tm = localTimes_.Get(readingTime);
+    const std::string path = LogFileName(logFolder, name, tm.year, tm.month, tm.day);
+    bool empty = false;
+    if (!logFile.Open(path, empty)) {
+        ReportError(this, Str(kUnableToOpenLogFile));
+        return false;
+    }
+    logDate_ = tm.year * 10000 + tm.month * 100 + tm.day;
+    logDay = tm.day;
+    if (empty) {
+        // A file left empty (say by a full disk) gets its header when it is next opened.
+        std::string header;
+        const int32_t n = channelCount > 0 ? channelCount : 0;
+        AppendInt(header, n);
+        header += kLineEnd;
+        for (int32_t i = 0; i < n; ++i) {
+            if (static_cast<size_t>(i) < channelNames.size()) {
+                header += channelNames[static_cast<size_t>(i)];
+            }
+            header += kLineEnd;
+        }
+        if (!logFile.Write(header)) {
+            ReportError(this, Str(kUnableToWriteLogFile) + " [" + logFile.Path() + "]");
+        }
+    }
+    return true;
+}
+
+void WeatherStation::WriteLogRecord() {
+    const LocalTm& tm = localTimes_.Get(readingTime);
+    logDay = tm.day;
+    std::string& line = lineBuffer_;
+    line.clear();
+    AppendLogStamp(line, tm);
+    const size_t n = channelCount > 0 ? static_cast<size_t>(channelCount) : 0;
+    for (size_t i = 0; i < n; ++i) {
+        line += ", ";
+        if (i < values.size()) {
+            line += values[i];
+        }
+    }
+    line += kLineEnd;
+    if (!logFile.Write(line)) {
+        ReportError(this, Str(kUnableToWriteLogFile) + " [" + logFile.Path() + "]");
+    }
+}
+
+void WeatherStation::CloseLogFile() {
+    logFile.Close();
+}
+
+void WeatherStation::WriteNetworkFile() {
+    if (!networkOutput || networkFile.empty()) {
+        return;
+    }
+    const LocalTm& tm = localTimes_.Get(readingTime);
+    std::string& text = networkBuffer_;
+    text.clear();
+    const size_t n = channelCount > 0 ? static_cast<size_t>(channelCount) : 0;
+    AppendInt(text, static_cast<long long>(n));
+    text += kLineEnd;
+    AppendDate(text, tm);
+    text += kLineEnd;
+    AppendTime(text, tm);
+    text += kLineEnd;
+    for (size_t i = 0; i < n; ++i) {
+        if (i < channelNames.size()) {
+            text += channelNames[i];
+        }
+        text += kLineEnd;
+        if (i < values.size()) {
+            text += values[i];
+        }
+        text += kLineEnd;
+    }
+
+    // The content goes to a temporary file that is then renamed over the old one, so a reader
+    // (another copy's network station) sees either the previous reading or this one, whole.
+    const std::string temporary = networkFile + ".tmp";
+    int fd = -1;
+    for (int attempt = 0; attempt < kNetworkOpenAttempts && fd < 0; ++attempt) {
+        if (attempt > 0) {
+            sched_yield();
+        }
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    }
+    if (fd < 0) {
+        ReportError(this, Str(kUnableToOpenNetworkFile));
+        return;
+    }
+    const bool written = WriteAll(fd, text);
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed || ::rename(temporary.c_str(), networkFile.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        ReportError(this, Str(kUnableToOpenNetworkFile));
+    }
+}
+
+}  // namespace svu

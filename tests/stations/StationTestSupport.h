@@ -1,0 +1,104 @@
+#pragma once
+
+// Shared pieces of the station tests: a host with a manual clock, a mail sender that keeps what it
+// is given, report files in a test folder, and a byte builder for hand-made archive records.
+
+#include <cstdint>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "framework/Clock.h"
+#include "framework/RecordingUserInterface.h"
+#include "framework/TempDir.h"
+#include "stations/Notifications.h"
+#include "stations/StationHost.h"
+#include "stations/StationReports.h"
+#include "stations/WeatherStation.h"
+
+namespace svu::test {
+
+class RecordingMailSender : public MailSender {
+public:
+    void Send(MailRequest request) override {
+        std::lock_guard guard(mutex);
+        sent.push_back(std::move(request));
+    }
+    std::mutex mutex;
+    std::vector<MailRequest> sent;
+};
+
+class FakeHost : public StationHost {
+public:
+    explicit FakeHost(TimeT start) : clock(start) {}
+    bool StopRequested() const override { return stop; }
+    UserInterface& Ui() override { return ui; }
+    Clock& GetClock() override { return clock; }
+    void OnAlarmStateChanged(WeatherStation&) override { ++repaints; }
+    MailSender* Mail() override { return &mail; }
+
+    bool stop = false;
+    int repaints = 0;
+    ManualClock clock;
+    RecordingUserInterface ui;
+    RecordingMailSender mail;
+};
+
+/// error.txt and alarms.txt go to a fresh folder, stamped by `clock`, for the life of the object;
+/// the alarm switches start at 0 and are put back to 0 afterwards.
+class ReportScope {
+public:
+    explicit ReportScope(Clock* clock = nullptr) {
+        SetReportFolder(dir.Path().string());
+        SetReportClock(clock);
+        DisableAllAlarms() = 0;
+        MuteAllAlarms() = 0;
+    }
+    ~ReportScope() {
+        SetReportFolder("");
+        SetReportClock(nullptr);
+        DisableAllAlarms() = 0;
+        MuteAllAlarms() = 0;
+    }
+    std::string ErrorText() const { return ReadFileBytes(dir.File("error.txt")); }
+    std::string AlarmsText() const { return ReadFileBytes(dir.File("alarms.txt")); }
+
+    TempDir dir;
+};
+
+/// Archive encodings written out by hand, to pin the stored layout independently of the Archive code.
+struct Bytes {
+    std::string b;
+    Bytes& U8(uint8_t v) {
+        b.push_back(static_cast<char>(v));
+        return *this;
+    }
+    Bytes& U16(uint16_t v) { return U8(v & 0xFF).U8(v >> 8); }
+    Bytes& U32(uint32_t v) { return U16(v & 0xFFFF).U16(v >> 16); }
+    Bytes& I32(int32_t v) { return U32(static_cast<uint32_t>(v)); }
+    Bytes& F32(float f) {
+        uint32_t bits;
+        std::memcpy(&bits, &f, 4);
+        return U32(bits);
+    }
+    /// A short ANSI archive string: one length byte, then the characters.
+    Bytes& Str(const std::string& s) {
+        U8(static_cast<uint8_t>(s.size()));
+        b += s;
+        return *this;
+    }
+    /// A new-class tag: 0xFFFF, schema, name length, name.
+    Bytes& NewClass(const std::string& name, uint16_t schema) {
+        U16(0xFFFF).U16(schema).U16(static_cast<uint16_t>(name.size()));
+        b += name;
+        return *this;
+    }
+    std::vector<uint8_t> Vec() const { return std::vector<uint8_t>(b.begin(), b.end()); }
+};
+
+inline std::string AsString(const std::vector<uint8_t>& v) {
+    return std::string(v.begin(), v.end());
+}
+
+}  // namespace svu::test
