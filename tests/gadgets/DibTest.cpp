@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "framework/TempDir.h"
 #include "gadgets/Dib.h"
 
 namespace svu {
@@ -36,8 +37,9 @@ const ::testing::Environment* const kQtEnvironment = ::testing::AddGlobalTestEnv
 
 class DibTest : public ::testing::Test {
 protected:
-    void SetUp() override { path_ = (std::filesystem::temp_directory_path() / "svu_dib_test.bmp").string(); }
-    void TearDown() override { std::filesystem::remove(path_); }
+    test::TempDir dir_;
+    // Each test has its own folder: ctest runs tests of this program in parallel processes.
+    void SetUp() override { path_ = dir_.File("picture.bmp"); }
 
     // A 4 x 3 picture, every pixel different, saved as a file and loaded.
     Dib LoadedPicture() {

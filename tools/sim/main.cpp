@@ -1,11 +1,83 @@
+// stratavue-sim: instrument simulators on pseudo-terminals, for demonstrations, training and
+// tests.
+
+#include <csignal>
 #include <cstring>
 #include <iostream>
+#include <string>
+#include <vector>
 
-int main(int argc, char** argv) {
-    if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::cout << "Usage: stratavue-sim INSTRUMENT [OPTIONS]\n\nInstrument simulators on pseudo-terminals.\n";
+#include "sim/DirectSimOptions.h"
+#include "sim/DirectSimulator.h"
+
+namespace {
+
+std::atomic<bool> gStop{false};
+
+void OnSignal(int) {
+    gStop = true;
+}
+
+constexpr const char* kUsage = R"(Usage: stratavue-sim INSTRUMENT [OPTIONS]
+
+Instrument simulators on pseudo-terminals, for demonstrations, training and tests. Each
+prints the device to use as the station's serial port and runs until stopped (Ctrl+C).
+
+Instruments:
+  direct    the instrument of a Direct station: terminal menu, real-time lines,
+            configuration dialogues, logger memory dump by XMODEM
+
+Run "stratavue-sim INSTRUMENT --help" for the options of one instrument.
+)";
+
+int RunDirect(const std::vector<std::string>& args) {
+    svu::sim::DirectSimOptions options;
+    bool help = false;
+    std::string error;
+    if (!svu::sim::ParseDirectSimOptions(args, options, help, error)) {
+        std::cerr << "stratavue-sim direct: " << error << "\n";
+        return 2;
+    }
+    if (help) {
+        std::cout << svu::sim::DirectSimHelp();
         return 0;
     }
-    std::cerr << "stratavue-sim: no instrument named (see --help)\n";
+    svu::sim::DirectSimulator simulator(options);
+    const bool verbose = options.verbose;
+    simulator.SetLog([verbose](const std::string& text) {
+        if (verbose || text.rfind("device", 0) == 0) {
+            std::cerr << "stratavue-sim: " << text << std::endl;
+        }
+    });
+    if (!simulator.Open(&error)) {
+        std::cerr << "stratavue-sim direct: " << error << "\n";
+        return 1;
+    }
+    std::cout << simulator.DevicePath() << std::endl;
+    if (!options.linkPath.empty()) {
+        std::cerr << "stratavue-sim: " << options.linkPath << " -> " << simulator.SlavePath() << std::endl;
+    }
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+    std::signal(SIGHUP, OnSignal);
+    std::signal(SIGPIPE, SIG_IGN);
+    simulator.Run(gStop);
+    simulator.Stop();
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+        std::cout << kUsage;
+        return argc < 2 ? 2 : 0;
+    }
+    const std::string instrument = argv[1];
+    const std::vector<std::string> args(argv + 2, argv + argc);
+    if (instrument == "direct") {
+        return RunDirect(args);
+    }
+    std::cerr << "stratavue-sim: unknown instrument \"" << instrument << "\" (see --help)\n";
     return 2;
 }
