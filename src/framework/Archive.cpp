@@ -506,7 +506,9 @@ Serializable* Archive::ReadObjectTagged(size_t& tagPos) {
     loadedObjects.emplace(index, raw);
     unclaimed.emplace(raw, std::move(obj));
     ObjectScope scope(objectSchema, depth, cls.schema);
+    inProgress.push_back(raw);
     raw->Serialize(*this);
+    inProgress.pop_back();
     return raw;
 }
 
@@ -520,6 +522,10 @@ std::unique_ptr<Serializable> Archive::ReadObject() {
     if (it == unclaimed.end()) {
         // The program's files never share an owned object; a second owner would delete it twice.
         Fail(tagPos, "second owning reference to one object");
+    }
+    if (std::find(inProgress.begin(), inProgress.end(), obj) != inProgress.end()) {
+        // An object cannot be owned by something inside its own record: that ownership would be a cycle.
+        Fail(tagPos, "owning reference to an object whose record is still being read");
     }
     std::unique_ptr<Serializable> owned = std::move(it->second);
     unclaimed.erase(it);

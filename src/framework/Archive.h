@@ -166,6 +166,7 @@ private:
     // Loading: every object read, by its map index; those not yet handed to an owner are kept here.
     std::unordered_map<uint32_t, Serializable*> loadedObjects;
     std::unordered_map<const Serializable*, std::unique_ptr<Serializable>> unclaimed;
+    std::vector<const Serializable*> inProgress;  // objects whose records are being read, outermost first
 
     Serializable* ReadObjectTagged(size_t& tagPos);
 };

@@ -93,7 +93,20 @@ TimeT FromLocal(int year, int month, int day, int hour, int minute, int second) 
     tm.tm_min = ClampField(minute);
     tm.tm_sec = ClampField(second);
     tm.tm_isdst = -1;
-    return static_cast<TimeT>(std::mktime(&tm));
+    const std::tm requested = tm;
+    const std::time_t t = std::mktime(&tm);
+    if (t != static_cast<std::time_t>(-1) && tm.tm_isdst == 0) {
+        // In the hour repeated when summer time ends, mktime's choice depends on earlier calls;
+        // settle on the first occurrence (still summer time) whenever that reading is valid.
+        std::tm summer = requested;
+        summer.tm_isdst = 1;
+        const std::time_t earlier = std::mktime(&summer);
+        if (earlier != static_cast<std::time_t>(-1) && earlier < t && summer.tm_isdst == 1 &&
+            summer.tm_hour == tm.tm_hour && summer.tm_min == tm.tm_min && summer.tm_mday == tm.tm_mday) {
+            return static_cast<TimeT>(earlier);
+        }
+    }
+    return static_cast<TimeT>(t);
 }
 
 TimeT ParseDateTime(std::string_view date, std::string_view time) {

@@ -1,5 +1,8 @@
 #include "framework/TextUtil.h"
 
+#include <charconv>
+#include <cmath>
+
 #include <algorithm>
 #include <climits>
 #include <cstdio>
@@ -98,12 +101,34 @@ T ParseInteger(std::string_view text) {
 }  // namespace
 
 double AtoF(std::string_view text) {
-    const std::size_t length = DecimalPrefixLength(text);
-    if (length == 0) {
+    // Channel values are converted after every reading, so the common case (a plain decimal number)
+    // goes through from_chars, which never looks at the locale; out-of-range texts fall back to the
+    // C library, which decides between infinity, zero and denormals.
+    std::size_t i = 0;
+    while (i < text.size() && IsSpace(text[i])) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    // Only a digit or a point may start a number: "inf", "nan" and hexadecimal are not numbers here.
+    if (i >= text.size() || !(IsDigit(text[i]) || text[i] == '.')) {
         return 0.0;
     }
-    const std::string prefix(text.substr(0, length));
-    return strtod_l(prefix.c_str(), nullptr, CLocale());
+    double value = 0.0;
+    const auto [end, ec] = std::from_chars(text.data() + i, text.data() + text.size(), value,
+                                           std::chars_format::general);
+    if (ec == std::errc::invalid_argument) {
+        return 0.0;  // a lone point
+    }
+    if (ec != std::errc()) {
+        const std::size_t length = DecimalPrefixLength(text);
+        const std::string prefix(text.substr(0, length));
+        return strtod_l(prefix.c_str(), nullptr, CLocale());
+    }
+    return negative ? -value : value;
 }
 
 int AtoI(std::string_view text) {
@@ -115,7 +140,19 @@ long AtoL(std::string_view text) {
 }
 
 std::string FormatG5(double value) {
-    return FormatC("%.5G", value);
+    if (!std::isfinite(value)) {
+        return FormatC("%.5G", value);
+    }
+    // to_chars with a precision is printf's "%.*g" in the C locale; only the exponent letter differs.
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 5);
+    std::string text(buffer, result.ptr);
+    for (char& c : text) {
+        if (c == 'e') {
+            c = 'E';
+        }
+    }
+    return text;
 }
 
 std::string VFormatC(const char* format, va_list args) {

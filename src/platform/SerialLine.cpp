@@ -224,6 +224,9 @@ bool SerialLine::FillBuffer() {
 
 uint32_t SerialLine::TakeFromBuffer(uint8_t* buffer, uint32_t length) {
     const std::size_t count = std::min<std::size_t>(length, rx_.size() - rxHead_);
+    if (count == 0) {
+        return 0;  // nothing buffered: rx_ may have no storage at all
+    }
     std::memcpy(buffer, rx_.data() + rxHead_, count);
     rxHead_ += count;
     if (rxHead_ == rx_.size()) {

@@ -67,8 +67,7 @@ TimeT LogTimeParser::Parse(std::string_view date, std::string_view time) {
         if (month >= 1 && month <= 12 && day >= 1 && day <= DaysInMonth(year, month)) {
             midnight_ = FromLocal(year, month, day, 0, 0, 0);
             // A day with a daylight-saving change is not 86400 s long: leave it to the C library.
-            plainDay_ = FromLocal(year, month, day + 1, 0, 0, 0) - midnight_ == 86400 &&
-                        ToLocal(midnight_).hour == 0;
+            plainDay_ = FromLocal(year, month, day + 1, 0, 0, 0) - midnight_ == 86400 && ToLocal(midnight_).hour == 0;
         }
     }
     if (plainDay_) {
@@ -380,18 +379,19 @@ void WSFile::Poll(StationHost& host) {
                     return;
                 }
                 havePending_ = true;
+                // The first record, and one whose logged time goes backwards, is released at once
+                // and the following ones are timed from it.
+                if (!paced_ || recordTime_ < lastLogged_) {
+                    paced_ = true;
+                    paceTickMs_ = clock.TickMs();
+                    paceLogged_ = recordTime_;
+                }
+                lastLogged_ = recordTime_;
+                dueMs_ = paceTickMs_ + (recordTime_ - paceLogged_) * 1000;
             }
             const int64_t now = clock.TickMs();
-            // The first record, and one whose logged time goes backwards, is released at once and
-            // the following ones are timed from it.
-            if (!paced_ || recordTime_ < paceLogged_) {
-                paced_ = true;
-                paceTickMs_ = now;
-                paceLogged_ = recordTime_;
-            }
-            const int64_t due = paceTickMs_ + (recordTime_ - paceLogged_) * 1000;
-            if (now < due) {
-                clock.SleepFor(std::min(kPollWait, std::chrono::milliseconds(due - now)));
+            if (now < dueMs_) {
+                clock.SleepFor(std::min(kPollWait, std::chrono::milliseconds(dueMs_ - now)));
                 return;
             }
             havePending_ = false;

@@ -17,9 +17,9 @@ public:
     TimeT Parse(std::string_view date, std::string_view time);
 
 private:
-    std::string date_;      // the date text of the cached day
-    TimeT midnight_ = 0;    // its 00:00:00
-    bool plainDay_ = false; // a valid day of exactly 86400 s, so times are midnight + seconds
+    std::string date_;       // the date text of the cached day
+    TimeT midnight_ = 0;     // its 00:00:00
+    bool plainDay_ = false;  // a valid day of exactly 86400 s, so times are midnight + seconds
 };
 
 /// One record line of a replayed log split at its commas, without copying.
@@ -111,6 +111,8 @@ private:
     bool paced_ = false;
     int64_t paceTickMs_ = 0;
     TimeT paceLogged_ = 0;
+    TimeT lastLogged_ = 0;
+    int64_t dueMs_ = 0;
 };
 
 }  // namespace svu

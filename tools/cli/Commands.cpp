@@ -16,12 +16,26 @@ int Version(Context& ctx, Args& args) {
 }  // namespace
 
 int RunStations(Context& ctx, Args& args);
+int RunService(Context& ctx, Args& args);
+int RunReplay(Context& ctx, Args& args);
+int RunRainfall(Context& ctx, Args& args);
+int RunLogs(Context& ctx, Args& args);
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
         {"version", "", "Prints the program's version.", Version},
         {"stations", "show [FILE] [--json] | resave IN OUT | export-json [FILE] OUT.json | import-json IN.json OUT.wsf",
          "Shows, rewrites or converts a station definition file (FILE defaults to stratavue.wsf).", RunStations},
+        {"run", "[--for SECONDS]", "Acquires from the active stations until SIGINT or SIGTERM (or SECONDS).",
+         RunService},
+        {"replay", "--station NAME", "Runs a file station's whole log once through its processing, at full speed.",
+         RunReplay},
+        {"rainfall",
+         "weekly|monthly --station NAME --channel INDEX|NAME --logged U --display U (--start YYYY-MM-DD | --month M "
+         "--year YYYY)",
+         "Prints a weekly or monthly rainfall total from the daily logs (U: mm, cm or inches).", RunRainfall},
+        {"logs", "combine --station NAME --from YYYY-MM-DD --to YYYY-MM-DD --out FILE | convert-old IN OUT",
+         "Combines a station's daily logs over a period, or converts an old log file.", RunLogs},
     };
     return commands;
 }

@@ -1,0 +1,95 @@
+#include "historic/RainfallTotals.h"
+
+#include "framework/StringTable.h"
+#include "historic/LogRecord.h"
+
+namespace svu {
+
+namespace {
+
+constexpr int kWeeklyText = 221;
+constexpr int kWeeklyTextIncomplete = 222;
+constexpr int kWeeklyCaption = 223;
+constexpr int kMonthlyText = 224;
+constexpr int kMonthlyTextIncomplete = 225;
+constexpr int kMonthlyCaption = 226;
+
+RainfallReport MakeReport(const RainfallSum& sum, RainUnit logged, RainUnit shown, const CalendarDay& start,
+                          int captionId, int textId, int incompleteTextId) {
+    RainfallReport report;
+    report.caption = Str(captionId);
+    report.total = ConvertRainfall(sum.total, logged, shown);
+    report.complete = sum.complete;
+    report.text = FormatString(sum.complete ? textId : incompleteTextId, FormatUserDate(NoonOf(start)), report.total,
+                               RainUnitText(shown));
+    return report;
+}
+
+}  // namespace
+
+const char* RainUnitText(RainUnit unit) {
+    switch (unit) {
+        case RainUnit::Centimetres:
+            return "cm";
+        case RainUnit::Inches:
+            return "inches";
+        case RainUnit::Millimetres:
+            break;
+    }
+    return "mm";
+}
+
+std::optional<RainUnit> ParseRainUnit(std::string_view text) {
+    for (RainUnit unit : {RainUnit::Millimetres, RainUnit::Centimetres, RainUnit::Inches}) {
+        if (text == RainUnitText(unit)) {
+            return unit;
+        }
+    }
+    return std::nullopt;
+}
+
+double ConvertRainfall(double total, RainUnit logged, RainUnit shown) {
+    if (logged == RainUnit::Centimetres) {
+        total *= 10.0;
+    } else if (logged == RainUnit::Inches) {
+        total *= 25.4;
+    }
+    if (shown == RainUnit::Centimetres) {
+        total *= 0.1;
+    } else if (shown == RainUnit::Inches) {
+        total *= 0.03937008;
+    }
+    return total;
+}
+
+RainfallSum SumDailyRainfall(const std::string& logFolder, const std::string& stationName, int channel,
+                             CalendarDay first, int days) {
+    RainfallSum sum;
+    std::string last;
+    CalendarDay day = first;
+    for (int i = 0; i < days; ++i, day = NextDay(day)) {
+        if (!ReadLastCompleteLine(DayFilePath(logFolder, stationName, day), last)) {
+            sum.complete = false;
+            continue;
+        }
+        // A file without records ends with its header, whose last name reads as 0.
+        sum.total += LogRecordValue(last, channel);
+        ++sum.daysFound;
+    }
+    return sum;
+}
+
+RainfallReport WeeklyRainfall(const std::string& logFolder, const std::string& stationName, int channel,
+                              RainUnit logged, RainUnit shown, CalendarDay start) {
+    const RainfallSum sum = SumDailyRainfall(logFolder, stationName, channel, start, 7);
+    return MakeReport(sum, logged, shown, start, kWeeklyCaption, kWeeklyText, kWeeklyTextIncomplete);
+}
+
+RainfallReport MonthlyRainfall(const std::string& logFolder, const std::string& stationName, int channel,
+                               RainUnit logged, RainUnit shown, int year, int month) {
+    const CalendarDay start{year, month, 1};
+    const RainfallSum sum = SumDailyRainfall(logFolder, stationName, channel, start, DaysInMonth(year, month));
+    return MakeReport(sum, logged, shown, start, kMonthlyCaption, kMonthlyText, kMonthlyTextIncomplete);
+}
+
+}  // namespace svu

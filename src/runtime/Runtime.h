@@ -1,0 +1,147 @@
+#pragma once
+
+// The main loop without a window, shared by the desktop program and the service: the station list
+// and its file, real-time acquisition on and off, and the steps of the 10 ms refresh cycle that do
+// not draw (no-data warning, alerts text, web output).
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "framework/ClassRegistry.h"
+#include "outputs/WebOutput.h"
+#include "stations/StationFile.h"
+#include "stations/StationHost.h"
+
+namespace svu {
+
+class Clock;
+class Settings;
+class UserInterface;
+class WeatherStation;
+
+/// What one refresh tick did.
+struct RefreshResult {
+    bool alertsChanged = false;  // the alerts text was replaced (the window shows it and signals)
+    bool webPageProduced = false;
+};
+
+class Runtime : public StationHost {
+public:
+    /// Reads the "NoDataWarning" and "WebOutput" settings. The settings, interface and clock must
+    /// outlive the runtime.
+    Runtime(Settings& settings, UserInterface& ui, Clock& clock);
+    /// Stops acquisition (waiting for the threads) when it still runs.
+    ~Runtime() override;
+    Runtime(const Runtime&) = delete;
+    Runtime& operator=(const Runtime&) = delete;
+
+    // ---- The station list and its file ----
+
+    /// Loads the station definition file of the program folder (replacing the list). On failure
+    /// the list is left empty and the result says why.
+    StationFileResult LoadStations();
+    /// Writes the list to the station definition file; false (with `error`) when it cannot be written.
+    bool SaveStations(std::string* error = nullptr);
+    /// The stations, in definition order. Change the list only while acquisition is off.
+    StationList& Stations() { return stations_; }
+    const StationList& Stations() const { return stations_; }
+    /// The first station of that name, or nullptr.
+    WeatherStation* FindStation(const std::string& name) const;
+    /// The archive classes of station files.
+    const ClassRegistry& Classes() const { return classes_; }
+
+    // ---- Acquisition ----
+
+    /// Starts every active station whose communications open: its own worker thread, or a turn in
+    /// the shared radio chain. Does nothing while acquisition runs.
+    void StartAcquisition();
+    /// Sets the stop request and returns at once; the threads end at their next poll.
+    void RequestStop();
+    /// After RequestStop: when every station thread has ended, joins them, closes the logs, marks
+    /// acquisition stopped and returns true; otherwise returns false at once. A caller with its own
+    /// event loop calls it from there until it is true.
+    bool FinishStop();
+    /// RequestStop, then FinishStop until it succeeds, calling `pump` (the caller's event processing)
+    /// between checks.
+    void StopAcquisition(const std::function<void()>& pump = {});
+    bool AcquisitionRunning() const { return acquisitionRunning_; }
+    /// Stations that have a thread running or waiting to be joined.
+    std::size_t StartedThreadCount() const;
+
+    // ---- The refresh cycle ----
+
+    /// One tick of the refresh cycle (every 10 ms while the program runs): the no-data warning,
+    /// the alerts text and web output. Does nothing while acquisition is off.
+    RefreshResult Refresh();
+    /// The alerts text as last built ("Alerts & Alarms").
+    const std::string& AlertsText() const { return alertsText_; }
+    /// "Reset": empties the shown text; the next tick empties every station's message text.
+    void ResetAlerts();
+    /// No-data period in seconds; below 60 the warning is off.
+    int NoDataPeriod() const { return noDataPeriod_; }
+    void SetNoDataPeriod(int seconds) { noDataPeriod_ = seconds; }
+    /// Web page output (settings, timing, upload hook).
+    WebOutput& Web() { return web_; }
+    /// The enabled stations' names and values, as web pages and other outputs read them.
+    const WebValueSource& Values() const;
+
+    // ---- Hooks for the display ----
+
+    /// Called when a replayed input starts again (display items restart their history).
+    void SetRewindHook(std::function<void(WeatherStation&)> hook) { rewindHook_ = std::move(hook); }
+    /// Called when an alarm changes state (pages repaint their backgrounds).
+    void SetAlarmStateHook(std::function<void(WeatherStation&)> hook) { alarmHook_ = std::move(hook); }
+
+    // ---- StationHost ----
+
+    bool StopRequested() const override { return stopRequested_.load(); }
+    UserInterface& Ui() override { return ui_; }
+    Clock& GetClock() override { return clock_; }
+    void OnRewind(WeatherStation& station) override;
+    void StartNextRadioStation(WeatherStation& finished) override;
+    void OnAlarmStateChanged(WeatherStation& station) override;
+
+private:
+    class ValueSource;
+    struct Worker {
+        std::thread thread;
+        std::shared_ptr<std::atomic<bool>> finished;
+    };
+
+    /// Starts a worker thread for the station (under threadsMutex_).
+    void StartThreadLocked(WeatherStation& station);
+    /// Appends the no-data warning to stations that have been silent too long; true when any
+    /// station is enabled.
+    bool CheckNoData();
+    /// Rebuilds the alerts text; true when it changed.
+    bool BuildAlertsText();
+
+    Settings& settings_;
+    UserInterface& ui_;
+    Clock& clock_;
+    ClassRegistry classes_;
+    StationList stations_;
+    std::vector<WeatherStation*> sharedThreadStations_;
+
+    std::atomic<bool> stopRequested_{false};
+    bool acquisitionRunning_ = false;
+    mutable std::mutex threadsMutex_;
+    std::vector<Worker> workers_;
+
+    int noDataPeriod_ = 0;
+    std::string alertsText_;
+    bool alertsResetRequested_ = false;
+    WebOutput web_;
+    std::unique_ptr<ValueSource> values_;
+
+    std::function<void(WeatherStation&)> rewindHook_;
+    std::function<void(WeatherStation&)> alarmHook_;
+};
+
+}  // namespace svu

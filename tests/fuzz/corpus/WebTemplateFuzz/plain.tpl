@@ -1,0 +1,3 @@
+<html>
+<body>no tags at all</body>
+</html>

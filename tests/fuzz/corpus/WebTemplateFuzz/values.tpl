@@ -1,0 +1,3 @@
+Hill|Temp|3.14159
+<p>{STRATAVUE:#DATE} {STRATAVUE:#TIME}</p>
+{STRATAVUE:Hill:Temp(5.1)} {STRATAVUE:Hill:Temp(0.2)} {STRATAVUE:Hill:Temp}
