@@ -20,6 +20,7 @@ int RunService(Context& ctx, Args& args);
 int RunReplay(Context& ctx, Args& args);
 int RunRainfall(Context& ctx, Args& args);
 int RunLogs(Context& ctx, Args& args);
+int RunInstrument(Context& ctx, Args& args);
 int RunDisplay(Context& ctx, Args& args);
 
 const std::vector<Command>& Commands() {
@@ -37,6 +38,10 @@ const std::vector<Command>& Commands() {
          "Prints a weekly or monthly rainfall total from the daily logs (U: mm, cm or inches).", RunRainfall},
         {"logs", "combine --station NAME --from YYYY-MM-DD --to YYYY-MM-DD --out FILE | convert-old IN OUT",
          "Combines a station's daily logs over a period, or converts an old log file.", RunLogs},
+        {"instrument",
+         "--station NAME read-config|write-config|set-clock|get-interval|set-interval N|get-gust|set-gust N|"
+         "clear-memory|download OUT.log [--yes|--no]",
+         "Talks to a Direct station's instrument; --yes or --no answers its questions (default no).", RunInstrument},
         {"display", "show FILE.svu [--json] | resave IN OUT", "Shows or rewrites a display file.", RunDisplay},
     };
     return commands;

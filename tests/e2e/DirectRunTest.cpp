@@ -1,0 +1,143 @@
+// The service end to end: stratavue-sim simulates a Direct station's instrument, stratavue-cli run
+// acquires from it into the daily log; the simulator is killed and started again meanwhile.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <functional>
+#include <thread>
+
+#include "e2e/RuntimeCliSupport.h"
+#include "framework/Profile.h"
+#include "framework/StringTable.h"
+#include "framework/TextUtil.h"
+#include "sim/DirectSimOptions.h"
+#include "stations/DirectProtocol.h"
+#include "stations/WSDirect.h"
+
+extern char** environ;
+
+namespace svu {
+namespace {
+
+using test::ReadFileBytes;
+
+// A program of the build, its output thrown away.
+pid_t Spawn(const std::string& program, const std::vector<std::string>& args) {
+    std::vector<char*> argv = {const_cast<char*>(program.c_str())};
+    for (const std::string& a : args) {
+        argv.push_back(const_cast<char*>(a.c_str()));
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const int result = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return result == 0 ? pid : -1;
+}
+
+int EndProcess(pid_t pid, int signal) {
+    ::kill(pid, signal);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return status;
+}
+
+bool WaitFor(const std::function<bool()>& done) {
+    for (int i = 0; i < 3000 && !done(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return done();
+}
+
+std::vector<std::string> RecordLines(const std::string& log) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end = log.find("\r\n"); end != std::string::npos; end = log.find("\r\n", start)) {
+        std::string line = log.substr(start, end - start);
+        if (line.find('/') == 2) {
+            lines.push_back(line);
+        }
+        start = end + 2;
+    }
+    return lines;
+}
+
+// Each logged value is the simulator's value at the record's time, as its line showed it.
+void ExpectSimulatorValues(const std::string& log) {
+    const std::vector<sim::SimChannel> channels = sim::DefaultChannels();
+    for (const std::string& line : RecordLines(log)) {
+        std::vector<std::string> fields;
+        for (std::size_t start = 0, comma = 0; comma != std::string::npos; start = comma + 1) {
+            comma = line.find(',', start);
+            fields.emplace_back(Trim(line.substr(start, comma == std::string::npos ? comma : comma - start)));
+        }
+        ASSERT_EQ(fields.size(), 2 + channels.size()) << line;
+        const TimeT time = ParseDateTime(fields[0], fields[1]);
+        for (std::size_t c = 0; c < channels.size(); ++c) {
+            const double value = sim::PatternValue(channels[c], static_cast<int>(c), time, 1);
+            EXPECT_EQ(fields[2 + c], Trim(direct::FormatFieldValue(value, channels[c].decimals))) << line;
+        }
+    }
+}
+
+TEST(DirectRun, LogsWhatTheInstrumentSendsThroughFaultsAndARestart) {
+    const std::string cli = std::string(SVU_BINARY_DIR) + "/stratavue-cli";
+    const std::string simulator = std::string(SVU_BINARY_DIR) + "/stratavue-sim";
+    if (!std::filesystem::exists(cli) || !std::filesystem::exists(simulator)) {
+        GTEST_SKIP() << "stratavue-cli and stratavue-sim are not built";
+    }
+    test::ProgramFolder folder;
+    const std::string link = folder.File("ws1");
+    const auto startSimulator = [&](const char* startTime) {
+        return Spawn(simulator, {"direct", "--link", link, "--period", "100", "--corrupt-every", "5", "--stray-bytes",
+                                 "2", "--stray-every", "3", "--start-time", startTime});
+    };
+    pid_t sim = startSimulator("2026-03-01 00:10:00");
+    ASSERT_GT(sim, 0);
+    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(link); }));
+
+    StationList stations;
+    auto mast = std::make_unique<WSDirect>("Mast");
+    mast->active = mast->logErrors = mast->loggingEnabled = mast->logAllValues = 1;
+    mast->port = 5;
+    mast->logFolder = folder.File("logs");
+    mast->rawChannelCount = mast->channelCount = 8;
+    mast->channelNames = {"T", "RH", "P", "WS", "WD", "Rain", "Sun", "Batt"};
+    stations.push_back(std::move(mast));
+    folder.Save(stations);
+    std::filesystem::create_directories(folder.File("logs"));
+    Profile(folder.File("stratavue.ini")).WriteString("Ports", "COM5", link);
+
+    pid_t run = Spawn(cli, {"--program-dir=" + folder.Path(), "run", "--for", "600"});
+    ASSERT_GT(run, 0);
+    const auto firstLog = [&] { return ReadFileBytes(folder.File("logs/Mast-20260301.log")); };
+    const auto secondLog = [&] { return ReadFileBytes(folder.File("logs/Mast-20260302.log")); };
+    const auto errors = [&] { return ReadFileBytes(folder.File("error.txt")); };
+    EXPECT_TRUE(WaitFor([&] { return RecordLines(firstLog()).size() >= 8; }));
+
+    EndProcess(sim, SIGKILL);
+    EXPECT_TRUE(WaitFor([&] { return errors().find("no longer available") != std::string::npos; }));
+    sim = startSimulator("2026-03-02 09:00:00");
+    EXPECT_TRUE(WaitFor([&] { return RecordLines(secondLog()).size() >= 3; }));
+
+    const int status = EndProcess(run, SIGTERM);
+    EndProcess(sim, SIGTERM);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_NE(errors().find(Str(551)), std::string::npos);
+    EXPECT_NE(errors().find("available again"), std::string::npos);
+    EXPECT_EQ(firstLog().rfind("8\r\nT\r\nRH\r\n", 0), 0u);
+    ExpectSimulatorValues(firstLog());
+    ExpectSimulatorValues(secondLog());
+}
+
+}  // namespace
+}  // namespace svu
