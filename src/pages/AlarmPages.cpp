@@ -1,0 +1,214 @@
+#include "pages/AlarmPages.h"
+
+#include <QListWidget>
+#include <QPushButton>
+#include <algorithm>
+
+#include "framework/StringTable.h"
+#include "pages/DerivedPages.h"
+#include "pages/PropertyPage.h"
+#include "pages/PropertySheet.h"
+#include "pages/Sheets.h"
+#include "stations/Alarm.h"
+#include "stations/WeatherStation.h"
+
+namespace svu {
+
+namespace {
+
+constexpr int kEnabledText = 145;
+constexpr int kDisabledText = 146;
+constexpr int kAskDeleteAlarm = 147;
+constexpr long long kMaxDelayMinutes = 1440;
+constexpr long long kMaxRecordSeconds = 3600;
+
+class AlarmPage : public PropertyPage {
+public:
+    AlarmPage(Alarm& alarm, const WeatherStation& station) : PropertyPage(QStringLiteral("Alarm")) {
+        BeginGroup(QStringLiteral("Alarm"));
+        Text(QStringLiteral("name"), QStringLiteral("Name:"), Bind<std::string>(alarm.name));
+        NameList(QStringLiteral("channel"), QStringLiteral("Channel:"), StationChannelNames(&station),
+                 Bind<long long>(alarm.channel));
+        Choice(QStringLiteral("condition"), QStringLiteral("Operator:"),
+               {QStringLiteral("<"), QStringLiteral("<="), QStringLiteral("="), QStringLiteral("<>"),
+                QStringLiteral(">="), QStringLiteral(">")},
+               Bind<long long>(alarm.condition));
+        Decimal(QStringLiteral("threshold"), QStringLiteral("Value:"), Bind<double>(alarm.threshold));
+        Check(QStringLiteral("enabled"), QStringLiteral("Enabled"), BindFlag(alarm.enabled));
+        // Any kind above 0 is an Alarm; the page shows it as such and writes 0 or 1.
+        Radio(QStringLiteral("kind"), {QStringLiteral("Alert"), QStringLiteral("Alarm")},
+              {[&alarm] { return alarm.kind > 0 ? 1LL : 0LL; },
+               [&alarm](const long long& v) { alarm.kind = static_cast<int32_t>(v); }},
+              {}, false);
+        BeginRow(QStringLiteral("Reactivation delay:"));
+        Integer(QStringLiteral("reactivationDelay"), {}, Bind<long long>(alarm.reactivationDelay), 0, kMaxDelayMinutes);
+        AddText(QStringLiteral("minutes"));
+        EndRow();
+
+        BeginGroup(QStringLiteral("E-mail"));
+        AddText(QStringLiteral("Comma separated list of e-mail addresses (empty for no notification):"));
+        Text(QStringLiteral("recipients"), {}, Bind<std::string>(alarm.recipients));
+        BeginRow(QStringLiteral("Minimum resend delay:"));
+        Integer(QStringLiteral("resendDelay"), {}, Bind<long long>(alarm.resendDelay), 0, kMaxDelayMinutes);
+        AddText(QStringLiteral("minutes"));
+        EndRow();
+
+        BeginGroup(QStringLiteral("Recording"));
+        Check(QStringLiteral("recordSound"), QStringLiteral("Record"), BindFlag(alarm.recordSound));
+        BeginRow(QStringLiteral("Length of recording:"));
+        Integer(QStringLiteral("recordLength"), {}, Bind<long long>(alarm.recordLength), 1, kMaxRecordSeconds);
+        AddText(QStringLiteral("seconds"));
+        EndRow();
+        Path(QStringLiteral("recordFolder"), QStringLiteral("Folder:"), Bind<std::string>(alarm.recordFolder),
+             PathField::Kind::Folder, QStringLiteral("Folder:"));
+        Choice(QStringLiteral("recordRate"), QStringLiteral("Samples per second:"),
+               {QStringLiteral("8000"), QStringLiteral("11025"), QStringLiteral("22050"), QStringLiteral("44100")},
+               Bind<long long>(alarm.recordRate), {8000, 11025, 22050, 44100});
+        Radio(QStringLiteral("recordBits"), {QStringLiteral("8 Bits"), QStringLiteral("16 Bits")},
+              Bind<long long>(alarm.recordBits), {8, 16}, false);
+    }
+};
+
+// The settings the dialog edits, from the page's copy back into the station's alarm; the trigger
+// state and times of the station's alarm stay as they are.
+void CopySettings(const Alarm& from, Alarm& to) {
+    to.name = from.name;
+    to.channel = from.channel;
+    to.threshold = from.threshold;
+    to.enabled = from.enabled;
+    to.condition = from.condition;
+    to.kind = from.kind;
+    to.recipients = from.recipients;
+    to.recordLength = from.recordLength;
+    to.recordFolder = from.recordFolder;
+    to.recordRate = from.recordRate;
+    to.recordBits = from.recordBits;
+    to.recordSound = from.recordSound;
+    to.reactivationDelay = from.reactivationDelay;
+    to.resendDelay = from.resendDelay;
+}
+
+class AlarmsPage : public PropertyPage {
+public:
+    explicit AlarmsPage(WeatherStation& station)
+        : PropertyPage(QStringLiteral("Alarms")), station_(station), list_(new QListWidget) {
+        BeginGroup(QStringLiteral("Alarms"));
+        list_->setObjectName(QStringLiteral("alarmList"));
+        AddWidget(list_);
+        BeginRow();
+        AddButton(QStringLiteral("Add..."), QStringLiteral("addAlarm"), [this] { AddAlarm(); });
+        QPushButton* remove =
+            AddButton(QStringLiteral("Delete..."), QStringLiteral("deleteAlarm"), [this] { DeleteAlarm(); });
+        QPushButton* properties =
+            AddButton(QStringLiteral("Properties..."), QStringLiteral("alarmProperties"), [this] { EditSelected(); });
+        EndRow();
+        Check(QStringLiteral("logAlarms"), QStringLiteral("Log alarms to Alarms.txt"), BindFlag(station.logAlarms));
+        EnableWidgetsWhen({remove, properties}, [this] { return list_->currentRow() >= 0; });
+        QObject::connect(list_, &QListWidget::currentRowChanged, this, [this] { ApplyRules(); });
+        QObject::connect(list_, &QListWidget::itemDoubleClicked, this, [this] { EditSelected(); });
+    }
+
+    void Load() override {
+        entries_.clear();
+        for (const auto& alarm : station_.alarms) {
+            entries_.push_back({alarm.get(), alarm->Copy()});
+        }
+        Fill();
+        PropertyPage::Load();
+    }
+
+    void Store() override {
+        PropertyPage::Store();
+        std::vector<std::unique_ptr<Alarm>> kept;
+        for (Entry& entry : entries_) {
+            if (entry.original == nullptr) {
+                kept.push_back(std::move(entry.edit));
+                continue;
+            }
+            CopySettings(*entry.edit, *entry.original);
+            auto owned = std::find_if(station_.alarms.begin(), station_.alarms.end(),
+                                      [&entry](const auto& a) { return a.get() == entry.original; });
+            kept.push_back(std::move(*owned));
+        }
+        station_.alarms = std::move(kept);
+        entries_.clear();
+        Load();
+    }
+
+private:
+    struct Entry {
+        Alarm* original;  // the station's alarm, null for one added on this page
+        std::unique_ptr<Alarm> edit;
+    };
+
+    void Fill() {
+        const int row = list_->currentRow();
+        list_->clear();
+        for (const Entry& entry : entries_) {
+            list_->addItem(ToQt(entry.edit->name) + QLatin1Char('\t') +
+                           ToQt(Str(entry.edit->enabled != 0 ? kEnabledText : kDisabledText)));
+        }
+        list_->setCurrentRow(std::min(row, list_->count() - 1));
+        ApplyRules();
+    }
+
+    std::string NextName() const {
+        for (int i = 1;; ++i) {
+            std::string name = "Alarm" + std::to_string(i);
+            if (std::none_of(entries_.begin(), entries_.end(),
+                             [&name](const Entry& e) { return e.edit->name == name; })) {
+                return name;
+            }
+        }
+    }
+
+    void AddAlarm() {
+        auto alarm = std::make_unique<Alarm>();
+        alarm->name = NextName();
+        if (EditAlarm(this, *alarm, station_, &Ui()) != kSheetOk) {
+            return;
+        }
+        entries_.insert(entries_.begin(), Entry{nullptr, std::move(alarm)});
+        Fill();
+        list_->setCurrentRow(0);
+    }
+
+    void DeleteAlarm() {
+        const int row = list_->currentRow();
+        if (row < 0 || !AskYesNo(Ui(), ToQt(Str(kAskDeleteAlarm)))) {
+            return;
+        }
+        entries_.erase(entries_.begin() + row);
+        Fill();
+    }
+
+    void EditSelected() {
+        const int row = list_->currentRow();
+        if (row < 0) {
+            return;
+        }
+        if (EditAlarm(this, *entries_[static_cast<size_t>(row)].edit, station_, &Ui()) == kSheetOk) {
+            Fill();
+        }
+    }
+
+    WeatherStation& station_;
+    QListWidget* list_;
+    std::vector<Entry> entries_;
+};
+
+}  // namespace
+
+std::unique_ptr<PropertySheet> MakeAlarmSheet(QWidget* parent, Alarm& alarm, const WeatherStation& station,
+                                              UserInterface* ui) {
+    auto sheet = std::make_unique<PropertySheet>(parent, QStringLiteral("Alarm Properties"), ui);
+    sheet->AddPage(std::make_unique<AlarmPage>(alarm, station));
+    sheet->HideTabs();
+    return sheet;
+}
+
+std::unique_ptr<PropertyPage> MakeAlarmsPage(WeatherStation& station) {
+    return std::make_unique<AlarmsPage>(station);
+}
+
+}  // namespace svu

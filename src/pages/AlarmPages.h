@@ -1,0 +1,26 @@
+#pragma once
+
+// The station's "Alarms" page and the "Alarm Properties" dialog.
+
+#include <memory>
+
+class QWidget;
+
+namespace svu {
+
+class Alarm;
+class PropertyPage;
+class PropertySheet;
+class UserInterface;
+class WeatherStation;
+
+/// The "Alarm Properties" dialog over `alarm`; the "Channel:" list shows `station`'s channels.
+std::unique_ptr<PropertySheet> MakeAlarmSheet(QWidget* parent, Alarm& alarm, const WeatherStation& station,
+                                              UserInterface* ui);
+
+/// "Alarms": the station's alarms with "Add...", "Delete..." and "Properties...", and "Log alarms to
+/// Alarms.txt". The page edits copies; the station's list changes only when the sheet is closed
+/// with OK, and alarms that stay keep their trigger state.
+std::unique_ptr<PropertyPage> MakeAlarmsPage(WeatherStation& station);
+
+}  // namespace svu

@@ -1,0 +1,230 @@
+#include "pages/Sheets.h"
+
+#include <array>
+
+#include "framework/Clock.h"
+#include "framework/Settings.h"
+#include "framework/StringTable.h"
+#include "pages/AlarmPages.h"
+#include "pages/DerivedListPage.h"
+#include "pages/DerivedPages.h"
+#include "pages/InstrumentPages.h"
+#include "pages/PropertyPage.h"
+#include "pages/PropertySheet.h"
+#include "pages/StationPages.h"
+#include "runtime/StationKinds.h"
+#include "stations/ModemStation.h"
+#include "stations/WSDirect.h"
+#include "stations/WSFile.h"
+#include "stations/WSGenericSerial.h"
+#include "stations/WSNetwork.h"
+#include "stations/WeatherStation.h"
+
+namespace svu {
+
+namespace {
+
+// What a station kind's sheet is made of, built in the order the kind lists its pages.
+struct StationSheetBuilder {
+    QWidget* parent;
+    WeatherStation& station;
+    bool withDerived;
+    const StationPagesContext& context;
+    std::unique_ptr<PropertySheet> sheet;
+
+    const Profile* Ports() const { return context.settings != nullptr ? &context.settings->GetProfile() : nullptr; }
+
+    void Begin(int captionId) {
+        const char* caption = LoadString(captionId);
+        sheet = std::make_unique<PropertySheet>(
+            parent, caption != nullptr ? QString::fromUtf8(caption) : QStringLiteral("Properties"), context.ui);
+        sheet->SetStoreLock(&station.lock);
+    }
+    // "Name"; `advanced` says which pages its "Advanced..." button opens (none: no button).
+    enum class Advanced { None, ChannelsOnly, ChannelsAndOthers };
+    void Name(Advanced advanced = Advanced::None) {
+        std::function<void()> open;
+        if (advanced != Advanced::None) {
+            PropertySheet* owner = sheet.get();
+            WeatherStation* target = &station;
+            const bool others = advanced == Advanced::ChannelsAndOthers;
+            open = [owner, target, others] {
+                MakeAdvancedSheet(owner, *target, others, &owner->Ui())->Run();
+                // The instrument may have changed the channel list.
+                owner->RefreshAll();
+            };
+        }
+        sheet->AddPage(MakeStationNamePage(station, std::move(open)));
+    }
+    void Network() { sheet->AddPage(MakeNetworkOutputPage(station)); }
+    void Alarms() { sheet->AddPage(MakeAlarmsPage(station)); }
+    void Logging() {
+        sheet->AddPage(MakeLoggingPage(station, context.clock != nullptr ? *context.clock : SystemClock()));
+    }
+    void Derived() {
+        if (withDerived) {
+            sheet->AddPage(MakeDerivedListPage(station, context));
+        }
+    }
+    // The pages every kind starts with, in the usual order.
+    void Common(int captionId, Advanced advanced = Advanced::None) {
+        Begin(captionId);
+        Name(advanced);
+        Network();
+        Alarms();
+        Logging();
+        Derived();
+    }
+    void Add(std::unique_ptr<PropertyPage> page) { sheet->AddPage(std::move(page)); }
+};
+
+constexpr int kDirectCaption = 628;
+constexpr int kFileCaption = 629;
+constexpr int kModemCaption = 630;
+constexpr int kVelaModemCaption = 631;
+constexpr int kNetworkCaption = 633;
+constexpr int kSoundLevelCaption = 626;
+constexpr int kCalyraModemCaption = 636;
+constexpr int kCalyraWandDCaption = 637;
+constexpr int kCalyraHarburyCaption = 638;
+constexpr int kGenericSerialCaption = 641;
+constexpr int kNoCaption = 0;
+
+using Advanced = StationSheetBuilder::Advanced;
+
+void DirectSheet(StationSheetBuilder& b) {
+    auto* direct = dynamic_cast<WSDirect*>(&b.station);
+    b.Common(kDirectCaption, direct != nullptr ? Advanced::ChannelsAndOthers : Advanced::None);
+    if (direct == nullptr) {
+        return;
+    }
+    b.Add(MakeCommsPage(direct->port, direct->baudRate, b.Ports()));
+    // A port opened under the old setting must not outlive a change of "System active".
+    const int32_t wasActive = direct->active;
+    b.sheet->AfterApply([direct, wasActive] {
+        if (direct->active != wasActive) {
+            direct->ClosePort();
+        }
+    });
+}
+
+void ModemSheet(StationSheetBuilder& b, int captionId, Advanced advanced) {
+    auto* modem = dynamic_cast<ModemStation*>(&b.station);
+    b.Common(captionId, modem != nullptr ? advanced : Advanced::None);
+    if (modem != nullptr) {
+        b.Add(MakeModemPage(modem->modemName, modem->phoneNumber, modem->baudRate, modem->callInterval, b.Ports()));
+    }
+}
+
+void NetworkSheet(StationSheetBuilder& b) {
+    auto* network = dynamic_cast<WSNetwork*>(&b.station);
+    // The derived channels follow the file's channels, so the list is read before it is shown.
+    if (network != nullptr && b.withDerived) {
+        std::lock_guard guard(network->lock);
+        network->ReadConfiguration();
+    }
+    b.Common(kNetworkCaption);
+    if (network != nullptr) {
+        b.Add(MakeNetworkInputPage(*network));
+    }
+}
+
+void FileSheet(StationSheetBuilder& b) {
+    auto* file = dynamic_cast<WSFile*>(&b.station);
+    if (file != nullptr && b.withDerived) {
+        std::lock_guard guard(file->lock);
+        file->ReadConfiguration();
+    }
+    b.Begin(kFileCaption);
+    b.Name();
+    if (file != nullptr) {
+        b.Add(MakeFileInputPage(*file));
+        b.sheet->AfterApply([file] {
+            std::lock_guard guard(file->lock);
+            file->ReadConfiguration();
+        });
+    }
+    b.Network();
+    b.Alarms();
+    b.Logging();
+    b.Derived();
+}
+
+void GenericSerialSheet(StationSheetBuilder& b) {
+    auto* generic = dynamic_cast<WSGenericSerial*>(&b.station);
+    b.Common(kGenericSerialCaption);
+    if (generic != nullptr) {
+        b.Add(MakeCommsPage(generic->port, generic->baudRate, b.Ports()));
+        b.Add(MakeModemPage(generic->modemName, generic->phoneNumber, generic->baudRate, generic->callInterval,
+                            b.Ports()));
+    }
+}
+
+using StationSheetFunction = void (*)(StationSheetBuilder&);
+
+// In type-code order. Kinds whose own pages are not built yet get the pages every kind has.
+const std::array<StationSheetFunction, 15> kStationSheets = {
+    DirectSheet,
+    [](StationSheetBuilder& b) { ModemSheet(b, kModemCaption, Advanced::ChannelsAndOthers); },
+    NetworkSheet,
+    [](StationSheetBuilder& b) { b.Common(kNoCaption); },
+    [](StationSheetBuilder& b) { ModemSheet(b, kVelaModemCaption, Advanced::ChannelsOnly); },
+    [](StationSheetBuilder& b) { b.Common(kNoCaption); },
+    [](StationSheetBuilder& b) { b.Common(kNoCaption); },
+    [](StationSheetBuilder& b) { b.Common(kNoCaption); },
+    [](StationSheetBuilder& b) { b.Common(kNoCaption); },
+    [](StationSheetBuilder& b) { b.Common(kCalyraHarburyCaption); },
+    [](StationSheetBuilder& b) { b.Common(kCalyraModemCaption); },
+    [](StationSheetBuilder& b) { b.Common(kCalyraWandDCaption); },
+    FileSheet,
+    [](StationSheetBuilder& b) { b.Common(kSoundLevelCaption); },
+    GenericSerialSheet,
+};
+
+}  // namespace
+
+std::unique_ptr<PropertySheet> MakeStationSheet(QWidget* parent, WeatherStation& station, bool withDerivedPage,
+                                                const StationPagesContext& context) {
+    StationSheetBuilder builder{parent, station, withDerivedPage, context, nullptr};
+    if (station.typeCode >= 0 && static_cast<size_t>(station.typeCode) < kStationSheets.size()) {
+        kStationSheets[static_cast<size_t>(station.typeCode)](builder);
+    } else {
+        builder.Common(kNoCaption);
+    }
+    return std::move(builder.sheet);
+}
+
+int EditStationProperties(QWidget* parent, WeatherStation& station, bool withDerivedPage,
+                          const StationPagesContext& context) {
+    return MakeStationSheet(parent, station, withDerivedPage, context)->Run();
+}
+
+int EditDerivedProperties(QWidget* parent, ProcessedData& data, const StationPagesContext& context) {
+    return MakeDerivedSheet(parent, data, context)->Run();
+}
+
+int EditAlarm(QWidget* parent, Alarm& alarm, const WeatherStation& station, UserInterface* ui) {
+    auto sheet = MakeAlarmSheet(parent, alarm, station, ui);
+    sheet->SetStoreLock(&station.lock);
+    return sheet->Run();
+}
+
+int ChooseStationType(QWidget* parent, UserInterface* ui) {
+    long long chosen = -1;
+    QStringList entries;
+    for (const StationKind& kind : StationKinds()) {
+        entries << QString::fromUtf8(kind.dropDownText);
+    }
+    PropertySheet sheet(parent, QStringLiteral("New Monitoring System"), ui);
+    auto page = std::make_unique<PropertyPage>(QStringLiteral("New Monitoring System"));
+    page->BeginGroup(QStringLiteral("Monitoring system"));
+    page->NameList(QStringLiteral("type"), QStringLiteral("Type"), entries, Bind<long long>(chosen));
+    sheet.AddPage(std::move(page));
+    sheet.HideTabs();
+    if (sheet.Run() != kSheetOk) {
+        return -1;
+    }
+    return static_cast<int>(chosen);
+}
+
+}  // namespace svu

@@ -1,0 +1,139 @@
+#pragma once
+
+// Driving property sheets through their widgets: the application object, finding widgets by object
+// name, and answering the modal dialogs a button opens.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTabWidget>
+#include <QTimer>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "pages/PropertySheet.h"
+#include "stations/WSDirect.h"
+
+namespace svu::test {
+
+// The widgets need an application object; it must be gone before the program's statics are.
+class QtApplicationEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        if (QApplication::instance() == nullptr) {
+            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+            }
+            app_ = std::make_unique<QApplication>(argc_, argv_);
+        }
+    }
+    void TearDown() override { app_.reset(); }
+
+private:
+    int argc_ = 1;
+    char name_[16] = "test_pages";
+    char* argv_[2] = {name_, nullptr};
+    std::unique_ptr<QApplication> app_;
+};
+
+template <class W>
+W* Find(const QWidget* root, const char* name) {
+    W* w = root->findChild<W*>(QString::fromLatin1(name));
+    EXPECT_NE(w, nullptr) << "no widget named " << name;
+    return w;
+}
+
+inline void Type(const QWidget* root, const char* name, const QString& text) {
+    if (auto* edit = Find<QLineEdit>(root, name)) {
+        edit->setText(text);
+        emit edit->textEdited(text);
+    }
+}
+
+inline QString TextOf(const QWidget* root, const char* name) {
+    auto* edit = Find<QLineEdit>(root, name);
+    return edit != nullptr ? edit->text() : QString();
+}
+
+inline void Click(const QWidget* root, const char* name) {
+    if (auto* button = Find<QAbstractButton>(root, name)) {
+        ASSERT_TRUE(button->isEnabled()) << name << " is disabled";
+        button->click();
+    }
+}
+
+inline void Choose(const QWidget* root, const char* name, const QString& entry) {
+    if (auto* combo = Find<QComboBox>(root, name)) {
+        const int at = combo->findText(entry);
+        ASSERT_GE(at, 0) << "no entry " << entry.toStdString() << " in " << name;
+        combo->setCurrentIndex(at);
+    }
+}
+
+inline QStringList TabNames(const PropertySheet& sheet) {
+    QStringList names;
+    for (int i = 0; i < sheet.Tabs()->count(); ++i) {
+        names << sheet.Tabs()->tabText(i);
+    }
+    return names;
+}
+
+inline QString CurrentTab(const PropertySheet& sheet) {
+    return sheet.Tabs()->tabText(sheet.Tabs()->currentIndex());
+}
+
+/// Runs `action` on the next modal dialog that opens (a button's dialog runs its own event loop,
+/// so the action is queued before the button is clicked).
+inline void WhenModal(std::function<void(QWidget*)> action) {
+    QWidget* before = QApplication::activeModalWidget();
+    auto* timer = new QTimer;
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, before, tries, action = std::move(action)] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal != nullptr && modal != before && modal->isVisible()) {
+            timer->stop();
+            timer->deleteLater();
+            action(modal);
+        } else if (++*tries > 500) {
+            timer->stop();
+            timer->deleteLater();
+            ADD_FAILURE() << "no dialog opened";
+        }
+    });
+    timer->start(5);
+}
+
+/// Clicks a dialog's OK button (object name "ok").
+inline void ClickOk(QWidget* dialog) {
+    Click(dialog, "ok");
+}
+inline void ClickCancel(QWidget* dialog) {
+    Click(dialog, "cancel");
+}
+
+/// A Direct station with raw channels of these names (the kind with the most pages).
+inline std::unique_ptr<WSDirect> MakeStation(const std::vector<std::string>& raw, const std::string& name = "Hilltop") {
+    auto station = std::make_unique<WSDirect>(name);
+    station->channelNames = raw;
+    station->rawChannelCount = static_cast<int32_t>(raw.size());
+    station->channelCount = station->rawChannelCount;
+    station->ResetValues();
+    return station;
+}
+
+/// Saves what a sheet looks like under docs/screenshots.
+inline void SaveScreenshot(QWidget& widget, const std::string& name) {
+    const std::filesystem::path dir = std::filesystem::path(SVU_TEST_DATA_DIR) / ".." / ".." / "docs" / "screenshots";
+    std::filesystem::create_directories(dir);
+    widget.adjustSize();
+    EXPECT_TRUE(widget.grab().save(QString::fromStdString((dir / name).string())));
+}
+
+}  // namespace svu::test
