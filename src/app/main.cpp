@@ -1,21 +1,22 @@
 #include <QApplication>
-#include <QLabel>
-#include <QMainWindow>
 #include <clocale>
 
 #include "Version.h"
+#include "app/CStratavueApp.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    QApplication qtApp(argc, argv);
     std::setlocale(LC_NUMERIC, "C");  // channel values are always read and written with C rules
-    QApplication::setApplicationName(svu::kProductName);
-    QApplication::setApplicationVersion(svu::kProductVersion);
-    QMainWindow window;
-    window.setWindowTitle(svu::kProductName);
-    auto* label = new QLabel(QObject::tr("No display file open"), &window);
-    label->setAlignment(Qt::AlignCenter);
-    window.setCentralWidget(label);
-    window.resize(1024, 700);
-    window.show();
-    return QApplication::exec();
+    QApplication::setApplicationName(QString::fromUtf8(svu::kProductName));
+    QApplication::setApplicationVersion(QString::fromUtf8(svu::kProductVersion));
+    QApplication::setOrganizationName(QStringLiteral("Wexmoor WXR"));
+
+    svu::CStratavueApp app;
+    QStringList arguments = QApplication::arguments();
+    arguments.removeFirst();
+    if (const std::optional<int> exitCode = app.InitInstance(arguments)) {
+        return *exitCode;
+    }
+    QApplication::exec();
+    return app.ExitInstance();
 }
