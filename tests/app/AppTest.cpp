@@ -14,27 +14,7 @@
 namespace svu {
 namespace {
 
-// The widgets need an application object; it must be gone before the program's statics are.
-class AppQtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        if (QApplication::instance() == nullptr) {
-            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-                qputenv("QT_QPA_PLATFORM", "offscreen");
-            }
-            app_ = std::make_unique<QApplication>(argc_, argv_);
-        }
-    }
-    void TearDown() override { app_.reset(); }
 
-private:
-    int argc_ = 1;
-    char name_[16] = "test_app";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QApplication> app_;
-};
-
-const ::testing::Environment* const kAppEnvironment = ::testing::AddGlobalTestEnvironment(new AppQtEnvironment);
 
 TEST(RecentFiles, ReadWriteAndOrder) {
     test::TempDir dir;

@@ -19,24 +19,7 @@
 namespace svu {
 namespace {
 
-class ViewQtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        if (QApplication::instance() == nullptr) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-            app_ = std::make_unique<QApplication>(argc_, argv_);
-        }
-    }
-    void TearDown() override { app_.reset(); }
 
-private:
-    int argc_ = 1;
-    char name_[16] = "test_app";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QApplication> app_;
-};
-
-const ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvironment(new ViewQtEnvironment);
 
 // A text item that counts the view's refresh calls; its type code picks its refresh rule.
 class CountingGadget : public TextGadget {

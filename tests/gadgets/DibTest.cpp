@@ -12,28 +12,7 @@
 namespace svu {
 namespace {
 
-// The widgets need an application object; it must be gone before the program's statics are.
-class QtApplicationEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        if (QApplication::instance() == nullptr) {
-            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-                qputenv("QT_QPA_PLATFORM", "offscreen");  // never needs a display
-            }
-            app_ = std::make_unique<QApplication>(argc_, argv_);
-        }
-    }
-    void TearDown() override { app_.reset(); }
 
-private:
-    int argc_ = 1;
-    char name_[16] = "test_gadgets";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QApplication> app_;
-};
-
-// gtest owns registered environments.
-const ::testing::Environment* const kQtEnvironment = ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
 
 class DibTest : public ::testing::Test {
 protected:

@@ -17,24 +17,7 @@
 namespace svu {
 namespace {
 
-class GadgetQtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        if (QApplication::instance() == nullptr) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-            app_ = std::make_unique<QApplication>(argc_, argv_);
-        }
-    }
-    void TearDown() override { app_.reset(); }
 
-private:
-    int argc_ = 1;
-    char name_[16] = "test_gadgets";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QApplication> app_;
-};
-
-const ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvironment(new GadgetQtEnvironment);
 
 // The bytes of archive values, for spelling out records.
 struct Bytes {

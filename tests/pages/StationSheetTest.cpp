@@ -18,10 +18,6 @@
 namespace svu {
 namespace {
 
-// gtest owns registered environments.
-const ::testing::Environment* const kQtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new test::QtApplicationEnvironment);
-
 // A Direct station whose instrument operations are recorded instead of sent.
 class FakeInstrument : public WSDirect {
 public:
