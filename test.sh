@@ -39,6 +39,6 @@ if [ "$sanitize" = address ]; then
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 fi
 if [ "$sanitize" = thread ]; then
-    export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+    export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$(pwd)/tests/tsan.supp"
 fi
 ctest --test-dir "$builddir" --output-on-failure -j "$jobs" "${filter[@]}"
