@@ -197,7 +197,7 @@ private:
     static void Move(QListWidget& from, QListWidget& to, QPushButton& button) {
         const int row = from.currentRow();
         if (row >= 0) {
-            to.addItem(from.takeItem(row)->text());
+            to.addItem(from.takeItem(row));  // the taken item is ours until the other list owns it
         }
         from.clearSelection();
         button.setEnabled(false);
