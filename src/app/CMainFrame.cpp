@@ -30,6 +30,8 @@
 #include "app/StartupOptionDialog.h"
 #include "framework/Settings.h"
 #include "framework/StringTable.h"
+#include "gadgets/BitmapGadget.h"
+#include "pages/GadgetPages.h"
 #include "pages/Sheets.h"
 #include "runtime/Runtime.h"
 #include "stations/WeatherStation.h"
@@ -76,6 +78,10 @@ CMainFrame::CMainFrame(Settings& settings, RecentFileList& recentFiles, Clock& c
     setCentralWidget(view_);
     view_->SetRuntime(runtime_.get());
     view_->SetUserInterface(*ui_);
+    // The display items' pictures live in the program folder; their sheets list our stations.
+    SetGadgetBitmapFolder(settings.ProgramDir());
+    SetGadgetSheetContext(
+        {&runtime_->Stations(), &doc_->pageName, ui_.get(), [doc = doc_.get()] { doc->SetModifiedFlag(); }});
 
     protection_ = std::make_unique<StationProtection>(settings, *ui_);
     channelListener_ = std::make_unique<DocumentChannelListener>(*doc_);
@@ -115,6 +121,7 @@ CMainFrame::CMainFrame(Settings& settings, RecentFileList& recentFiles, Clock& c
 CMainFrame::~CMainFrame() {
     // From here on no station thread may wait for a window: they get their default answers.
     ui_->Shutdown();
+    SetGadgetSheetContext({});
     stopTimer_.stop();
     if (runtime_->AcquisitionRunning()) {
         runtime_->StopAcquisition();

@@ -2,7 +2,18 @@
 
 #include "framework/Archive.h"
 #include "framework/ClassRegistry.h"
+#include "gadgets/BitmapGadget.h"
+#include "gadgets/DateGadget.h"
+#include "gadgets/GraphGadget.h"
+#include "gadgets/MultiStateGadget.h"
+#include "gadgets/MultiTextGadget.h"
+#include "gadgets/OverlayGadget.h"
+#include "gadgets/RTDustRoseGadget.h"
+#include "gadgets/RTWindRoseGadget.h"
 #include "gadgets/TextGadget.h"
+#include "gadgets/TimeGadget.h"
+#include "gadgets/ValueGadget.h"
+#include "gadgets/WindRoseGadget.h"
 
 namespace svu {
 
@@ -22,17 +33,17 @@ constexpr RefreshPolicy kRunning = RefreshPolicy::WhileRunning;
 const std::vector<GadgetKind>& GadgetKinds() {
     static const std::vector<GadgetKind> kinds = {
         {0, "Text", 200, 100, kNever, TextGadget::kClassName, Maker<TextGadget>()},
-        {1, "Date", 200, 100, kEveryTick, "DateGadget", nullptr},
-        {2, "Time", 200, 100, kEveryTick, "TimeGadget", nullptr},
-        {3, "Value", 200, 100, kRunning, "ValueGadget", nullptr},
-        {4, "Bitmap", 200, 100, kNever, "BitmapGadget", nullptr},
-        {5, "Multi-state", 200, 100, kRunning, "MultiStateGadget", nullptr},
-        {6, "Overlay", 150, 150, kRunning, "OverlayGadget", nullptr},
-        {7, "WindRose", 150, 150, kRunning, "WindRoseGadget", nullptr},
-        {8, "Graph", 400, 200, kRunning, "GraphGadget", nullptr},
-        {9, "Realtime wind rose", 350, 350, kRunning, "RTWindRoseGadget", nullptr},
-        {10, "Realtime dust rose", 350, 350, kRunning, "RTDustRoseGadget", nullptr},
-        {11, "Multi-text", 200, 100, kRunning, "MultiTextGadget", nullptr},
+        {1, "Date", 200, 100, kEveryTick, DateGadget::kClassName, Maker<DateGadget>()},
+        {2, "Time", 200, 100, kEveryTick, TimeGadget::kClassName, Maker<TimeGadget>()},
+        {3, "Value", 200, 100, kRunning, ValueGadget::kClassName, Maker<ValueGadget>()},
+        {4, "Bitmap", 200, 100, kNever, BitmapGadget::kClassName, Maker<BitmapGadget>()},
+        {5, "Multi-state", 200, 100, kRunning, MultiStateGadget::kClassName, Maker<MultiStateGadget>()},
+        {6, "Overlay", 150, 150, kRunning, OverlayGadget::kClassName, Maker<OverlayGadget>()},
+        {7, "WindRose", 150, 150, kRunning, WindRoseGadget::kClassName, Maker<WindRoseGadget>()},
+        {8, "Graph", 400, 200, kRunning, GraphGadget::kClassName, Maker<GraphGadget>()},
+        {9, "Realtime wind rose", 350, 350, kRunning, RTWindRoseGadget::kClassName, Maker<RTWindRoseGadget>()},
+        {10, "Realtime dust rose", 350, 350, kRunning, RTDustRoseGadget::kClassName, Maker<RTDustRoseGadget>()},
+        {11, "Multi-text", 200, 100, kRunning, MultiTextGadget::kClassName, Maker<MultiTextGadget>()},
     };
     return kinds;
 }

@@ -1,0 +1,82 @@
+#include "gadgets/BitmapGadget.h"
+
+#include <QPainter>
+
+#include "framework/Archive.h"
+#include "pages/GadgetPages.h"
+#include "pages/PropertySheet.h"
+
+namespace svu {
+
+namespace {
+
+std::string& BitmapFolder() {
+    static std::string folder;
+    return folder;
+}
+
+}  // namespace
+
+void SetGadgetBitmapFolder(std::string folder) {
+    BitmapFolder() = std::move(folder);
+}
+
+const std::string& GadgetBitmapFolder() {
+    return BitmapFolder();
+}
+
+std::string GadgetBitmapPath(const std::string& name) {
+    const std::string& folder = BitmapFolder();
+    if (name.empty() || name.front() == '/' || folder.empty()) {
+        return name;
+    }
+    return folder + (folder.back() == '/' ? "" : "/") + name;
+}
+
+bool LoadGadgetBitmap(Gadget& gadget) {
+    if (gadget.bitmapFile.empty()) {
+        gadget.bitmap.Free();
+        return false;
+    }
+    return gadget.bitmap.Load(GadgetBitmapPath(gadget.bitmapFile));
+}
+
+// The copy keeps the default main font and colour, as this kind's copy always did.
+BitmapGadget::BitmapGadget(const BitmapGadget& other) : Gadget(other) {
+    mainFont = GadgetFont{};
+    mainColour = 0;
+    bitmapFile = other.bitmapFile;
+    LoadGadgetBitmap(*this);
+}
+
+std::unique_ptr<Gadget> BitmapGadget::Clone() const {
+    return std::unique_ptr<Gadget>(new BitmapGadget(*this));
+}
+
+void BitmapGadget::Serialize(Archive& ar) {
+    Gadget::Serialize(ar);
+    ar.Field(bitmapFile);
+    if (ar.IsLoading()) {
+        LoadGadgetBitmap(*this);
+    }
+}
+
+void BitmapGadget::Paint(QPainter& painter, const QRect& client) {
+    if (!bitmap.IsEmpty()) {
+        bitmap.Paint(painter, client, QRect(0, 0, static_cast<int>(bitmap.Width()), static_cast<int>(bitmap.Height())));
+    } else {
+        painter.fillRect(client, ColourFromRef(backgroundColour));
+    }
+    DrawCaptions(painter, client);
+}
+
+bool BitmapGadget::EditProperties(QWidget* parent) {
+    auto sheet = MakeBitmapSheet(parent, *this, CurrentGadgetSheetContext());
+    return RunGadgetSheet(*sheet);
+}
+
+void BitmapGadget::DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const {
+    fields.emplace_back("bitmap", bitmapFile);
+}
+
+}  // namespace svu

@@ -1,0 +1,26 @@
+#pragma once
+
+// The value item's sheet and its "Format" page.
+
+#include <memory>
+
+class QWidget;
+
+namespace svu {
+
+class PropertyPage;
+class PropertySheet;
+class ValueGadget;
+struct GadgetSheetContext;
+
+/// "Format" (`ValueProperties`): "Display as raw data", "Minimum width:" (1 to 20), "Decimal
+/// places:" (0 to 6), "Leading 0's", "Signed".
+std::unique_ptr<PropertyPage> MakeValueFormatPage(ValueGadget& gadget);
+
+/// "Properties - Value": "Basic", "Data source", "Format".
+std::unique_ptr<PropertySheet> MakeValueSheet(QWidget* parent, ValueGadget& gadget, const GadgetSheetContext& context);
+
+/// Runs the value item's sheet with the program's context; true for OK.
+bool EditValueProperties(QWidget* parent, ValueGadget& gadget);
+
+}  // namespace svu
