@@ -1,14 +1,20 @@
-// stratavue-cli display: look at and rewrite display files (".svu"). Item sources are linked to
-// the program folder's station list when there is one, as the desktop program does.
+// stratavue-cli display: look at, rewrite and write display files (".svu"). Item sources are
+// linked to the program folder's station list when there is one, as the desktop program does.
+// import-json reads the form that show --json prints, so a display can be kept as text.
 
 #include <filesystem>
 #include <ostream>
 
 #include "cli/Cli.h"
+#include "cli/DisplayJsonImport.h"
 
 #ifdef SVU_HAVE_UI
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "app/CStratavueDoc.h"
@@ -158,16 +164,48 @@ bool Load(Context& ctx, CStratavueDoc& doc, const std::string& path) {
     return true;
 }
 
+int ImportJson(Context& ctx, CStratavueDoc& doc, const StationList& stations, const std::string& in,
+               const std::string& out, bool skip) {
+    std::ifstream file(in, std::ios::binary);
+    if (!file) {
+        ctx.err << "stratavue-cli display: cannot read " << in << "\n";
+        return kExitFailure;
+    }
+    Json json;
+    try {
+        json = Json::parse(file);
+    } catch (const Json::exception& e) {
+        ctx.err << "stratavue-cli display: " << in << ": " << e.what() << "\n";
+        return kExitFailure;
+    }
+    std::string error;
+    std::vector<std::string> skipped;
+    const std::string stationFile = stations.empty() ? std::string() : ctx.StationFilePath();
+    if (!DisplayFromJson(json, doc, stations, stationFile, skip ? &skipped : nullptr, error)) {
+        ctx.err << "stratavue-cli display: " << in << ": " << error << "\n";
+        return kExitFailure;
+    }
+    for (const std::string& s : skipped) {
+        ctx.err << "stratavue-cli display: " << in << ": left out " << s << "\n";
+    }
+    if (!doc.Save(out, &error)) {
+        ctx.err << "stratavue-cli display: cannot write " << out << ": " << error << "\n";
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
 }  // namespace
 
 int RunDisplay(Context& ctx, Args& args) {
-    const std::string action = args.Positional("the action (show or resave)");
-    if (action != "show" && action != "resave") {
+    const std::string action = args.Positional("the action (show, resave or import-json)");
+    if (action != "show" && action != "resave" && action != "import-json") {
         throw UsageError{"unknown action " + action};
     }
     const bool json = action == "show" && args.Flag("--json");
-    const std::string in = args.Positional(action == "show" ? "FILE.svu" : "IN");
-    const std::string out = action == "resave" ? args.Positional("OUT") : std::string();
+    const bool skip = action == "import-json" && args.Flag("--skip-unavailable");
+    const std::string in = args.Positional(action == "show" ? "FILE.svu" : action == "resave" ? "IN" : "IN.json");
+    const std::string out = action == "show" ? std::string() : args.Positional(action == "resave" ? "OUT" : "OUT.svu");
     args.ExpectEnd();
 
     HeadlessUserInterface ui(ctx.err);
@@ -175,6 +213,9 @@ int RunDisplay(Context& ctx, Args& args) {
     CStratavueDoc doc(ui);
     doc.SetStations(&stations);
     doc.SetLoadBitmaps(false);  // the pictures are not needed to show or rewrite the file
+    if (action == "import-json") {
+        return ImportJson(ctx, doc, stations, in, out, skip);
+    }
     if (!Load(ctx, doc, in)) {
         return kExitFailure;
     }
