@@ -143,12 +143,13 @@ WebClockTexts MakeWebClockTexts(TimeT now) {
     return texts;
 }
 
-std::optional<std::string> FormatWebValue(std::string_view value, std::string_view spec) {
-    if (spec.size() != 3 || !IsDigit(spec[0]) || spec[1] != '.' || !IsDigit(spec[2])) {
+std::optional<std::string> FormatWebValue(std::string_view value, std::string_view widthAndPrecision) {
+    if (widthAndPrecision.size() != 3 || !IsDigit(widthAndPrecision[0]) || widthAndPrecision[1] != '.' ||
+        !IsDigit(widthAndPrecision[2])) {
         return std::nullopt;
     }
-    const int width = spec[0] - '0';
-    const int precision = spec[2] - '0';
+    const int width = widthAndPrecision[0] - '0';
+    const int precision = widthAndPrecision[2] - '0';
     const double number = AtoF(value);
     if (width == 0) {
         return FormatC("%.*f", precision, number);

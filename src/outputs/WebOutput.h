@@ -58,8 +58,8 @@ void ExpandWebLine(std::string_view line, const WebValueSource& source, const We
 std::string ExpandWebTemplate(std::string_view templateText, const WebValueSource& source, const WebClockTexts& clock);
 
 /// The number text of a formatted tag: `value` read as a C-locale number, "%.Pf" when W is 0, else
-/// "%0W.Pf". `spec` must be exactly digit, point, digit; otherwise nullopt.
-std::optional<std::string> FormatWebValue(std::string_view value, std::string_view spec);
+/// "%0W.Pf". `widthAndPrecision` must be exactly digit, point, digit; otherwise nullopt.
+std::optional<std::string> FormatWebValue(std::string_view value, std::string_view widthAndPrecision);
 
 /// Reads a template file whole. Only a regular file of at most kMaxWebTemplateBytes is read (a
 /// pipe or device could block or never end); false otherwise.

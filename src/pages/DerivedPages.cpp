@@ -13,6 +13,7 @@
 #include "pages/PropertyPage.h"
 #include "pages/PropertySheet.h"
 #include "pages/Sheets.h"
+#include "pages/StationChannelPage.h"
 #include "runtime/DerivedKinds.h"
 #include "stations/ProcessedData.h"
 #include "stations/WeatherStation.h"
@@ -50,51 +51,24 @@ std::unique_ptr<PropertyPage> MakeSourcePage(const QString& tabName, const Weath
 
 namespace {
 
-class RemoteChannelPage : public PropertyPage {
+class RemoteChannelPage : public StationChannelPage {
 public:
     RemoteChannelPage(ProcessedChannelRatio& ratio, const std::vector<std::unique_ptr<WeatherStation>>* stations)
-        : PropertyPage(QStringLiteral("Remote channel")),
-          ratio_(ratio),
-          stations_(stations),
-          station_(new QComboBox),
-          channel_(new QComboBox) {
-        station_->setObjectName(QStringLiteral("aws"));
-        channel_->setObjectName(QStringLiteral("remoteChannel"));
-        for (QComboBox* combo : {station_, channel_}) {
-            combo->setMinimumContentsLength(16);
-        }
-        BeginGroup(QStringLiteral("Data source"));
-        AddWidget(station_, QStringLiteral("AWS:"));
-        AddWidget(channel_, QStringLiteral("Data channel:"));
-        QObject::connect(station_, &QComboBox::currentIndexChanged, this,
-                         [this](int position) { FillChannels(position, -1); });
-    }
+        : StationChannelPage(QStringLiteral("Remote channel"), QStringLiteral("remoteChannel"), stations),
+          ratio_(ratio) {}
 
     void Load() override {
-        const QSignalBlocker blocker(station_);
-        station_->clear();
-        int selected = -1;
-        if (stations_ != nullptr) {
-            for (size_t i = 0; i < stations_->size(); ++i) {
-                station_->addItem(ToQt((*stations_)[i]->name));
-                if ((*stations_)[i].get() == ratio_.remoteStation) {
-                    selected = static_cast<int>(i);
-                }
-            }
-        }
-        station_->setCurrentIndex(selected);
-        station_->setEnabled(station_->count() > 0);
-        FillChannels(selected, ratio_.remoteChannel);
+        Select(ratio_.remoteStation, ratio_.remoteChannel);
         PropertyPage::Load();
     }
 
     void Store() override {
         PropertyPage::Store();
-        const int s = station_->currentIndex();
-        const int c = channel_->currentIndex();
-        if (s >= 0 && c >= 0) {
-            ratio_.remoteStation = (*stations_)[static_cast<size_t>(s)].get();
-            ratio_.remoteChannel = c;
+        WeatherStation* station = ChosenStation();
+        const int channel = ChosenChannel();
+        if (station != nullptr && channel >= 0) {
+            ratio_.remoteStation = station;
+            ratio_.remoteChannel = channel;
         } else {
             ratio_.remoteStation = nullptr;
             ratio_.remoteChannel = -1;
@@ -102,21 +76,7 @@ public:
     }
 
 private:
-    void FillChannels(int stationPosition, int select) {
-        channel_->clear();
-        if (stationPosition < 0 || stations_ == nullptr) {
-            channel_->setEnabled(false);
-            return;
-        }
-        channel_->addItems(StationChannelNames((*stations_)[static_cast<size_t>(stationPosition)].get()));
-        channel_->setCurrentIndex(select < channel_->count() ? select : -1);
-        channel_->setEnabled(true);
-    }
-
     ProcessedChannelRatio& ratio_;
-    const std::vector<std::unique_ptr<WeatherStation>>* stations_;
-    QComboBox* station_;
-    QComboBox* channel_;
 };
 
 // Channels are matched by name in the two lists, ignoring letter case.

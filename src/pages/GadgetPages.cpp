@@ -22,6 +22,7 @@
 #include "pages/DerivedPages.h"
 #include "pages/PropertySheet.h"
 #include "pages/Sheets.h"
+#include "pages/StationChannelPage.h"
 #include "stations/WeatherStation.h"
 
 namespace svu {
@@ -198,59 +199,33 @@ private:
 };
 
 // `DataProperties`: a station of the program and one of its channels.
-class DataSourcePage : public PropertyPage {
+class DataSourcePage : public StationChannelPage {
 public:
     DataSourcePage(Gadget& gadget, int which, const QString& caption, const GadgetSheetContext& context)
-        : PropertyPage(caption.isEmpty() ? QStringLiteral("Data source") : caption),
+        : StationChannelPage(caption.isEmpty() ? QStringLiteral("Data source") : caption, QStringLiteral("dataChannel"),
+                             context.stations),
           gadget_(gadget),
-          which_(which),
-          stations_(context.stations),
-          station_(new QComboBox),
-          channel_(new QComboBox) {
+          which_(which) {
         setObjectName(QStringLiteral("dataSource%1").arg(which + 1));
-        station_->setObjectName(QStringLiteral("aws"));
-        channel_->setObjectName(QStringLiteral("dataChannel"));
-        for (QComboBox* combo : {station_, channel_}) {
-            combo->setMinimumContentsLength(16);
-        }
-        BeginGroup(QStringLiteral("Data source"));
-        AddWidget(station_, QStringLiteral("AWS:"));
-        AddWidget(channel_, QStringLiteral("Data channel:"));
-        QObject::connect(station_, &QComboBox::currentIndexChanged, this,
-                         [this](int position) { FillChannels(position, -1); });
     }
 
     void Load() override {
-        const QSignalBlocker blocker(station_);
-        station_->clear();
         const GadgetSource& source = gadget_.Source(which_);
-        int selected = -1;
-        if (stations_ != nullptr) {
-            for (size_t i = 0; i < stations_->size(); ++i) {
-                station_->addItem(ToQt((*stations_)[i]->name));
-                if ((*stations_)[i].get() == source.station) {
-                    selected = static_cast<int>(i);
-                }
-            }
-        }
-        station_->setCurrentIndex(selected);
-        station_->setEnabled(station_->count() > 0);
-        FillChannels(selected, source.channel - 1);
+        Select(source.station, source.channel - 1);
         PropertyPage::Load();
     }
 
     void Store() override {
         PropertyPage::Store();
         const GadgetSource& source = gadget_.Source(which_);
-        const int s = station_->currentIndex();
-        if (s < 0 || stations_ == nullptr) {
+        WeatherStation* station = ChosenStation();
+        if (station == nullptr) {
             if (source.station != nullptr) {
                 gadget_.SetSource(which_, nullptr, -1);
             }
             return;
         }
-        WeatherStation* station = (*stations_)[static_cast<size_t>(s)].get();
-        const int c = channel_->currentIndex();
+        const int c = ChosenChannel();
         const int32_t channel = c >= 0 ? c + 1 : -1;
         if (station != source.station || channel != source.channel) {
             gadget_.SetSource(which_, station, channel);
@@ -258,22 +233,8 @@ public:
     }
 
 private:
-    void FillChannels(int stationPosition, int select) {
-        channel_->clear();
-        if (stationPosition < 0 || stations_ == nullptr) {
-            channel_->setEnabled(false);
-            return;
-        }
-        channel_->addItems(StationChannelNames((*stations_)[static_cast<size_t>(stationPosition)].get()));
-        channel_->setCurrentIndex(select >= 0 && select < channel_->count() ? select : -1);
-        channel_->setEnabled(true);
-    }
-
     Gadget& gadget_;
     int which_;
-    const std::vector<std::unique_ptr<WeatherStation>>* stations_;
-    QComboBox* station_;
-    QComboBox* channel_;
 };
 
 // Splits a path at its last separator (either kind, as names typed on Windows may come along).
