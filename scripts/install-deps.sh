@@ -11,6 +11,7 @@ packages=(
     nlohmann-json3-dev libcurl4-openssl-dev
     clang-format-15 xvfb xauth x11-utils imagemagick
     python3 python3-pyftpdlib python3-aiosmtpd lrzsz
+    libmosquitto-dev mosquitto mosquitto-clients util-linux
 )
 
 missing=()
