@@ -12,6 +12,7 @@ packages=(
     clang-format-15 xvfb xauth x11-utils imagemagick
     python3 python3-pyftpdlib python3-aiosmtpd lrzsz
     libmosquitto-dev mosquitto mosquitto-clients util-linux
+    scdoc lintian desktop-file-utils appstream man-db
 )
 
 missing=()

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QScreen>
 #include <algorithm>
 
@@ -115,6 +116,13 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         } else if (!a.startsWith(QLatin1Char('-')) && line.fileName.empty()) {
             line.fileName = a.toStdString();
         }
+    }
+    // A station definition file opened from a file manager: its folder is the program folder.
+    if (line.fileName.size() > 4 && QString::fromStdString(line.fileName).endsWith(QStringLiteral(".wsf"), Qt::CaseInsensitive)) {
+        if (line.programDir.empty()) {
+            line.programDir = QFileInfo(QString::fromStdString(line.fileName)).absolutePath().toStdString();
+        }
+        line.fileName.clear();
     }
     return line;
 }

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 #include <clocale>
 
 #include "Version.h"
@@ -10,6 +11,11 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QString::fromUtf8(svu::kProductName));
     QApplication::setApplicationVersion(QString::fromUtf8(svu::kProductVersion));
     QApplication::setOrganizationName(QStringLiteral("Wexmoor WXR"));
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/stratavue/stratavue-%1.png").arg(size), QSize(size, size));
+    }
+    QApplication::setWindowIcon(icon);  // every window's and the about box's
 
     svu::CStratavueApp app;
     QStringList arguments = QApplication::arguments();

@@ -67,6 +67,10 @@ TEST(CommandLineTest, ProgramFolderAndFile) {
     EXPECT_EQ(b.programDir, "/x");
     EXPECT_TRUE(b.noSplash);
     EXPECT_EQ(b.fileName, "");
+    // A station file opened from a file manager names the program folder, not a display to open.
+    const CommandLine c = ParseCommandLine({"/srv/site/stratavue.WSF"});
+    EXPECT_EQ(c.programDir, "/srv/site");
+    EXPECT_EQ(c.fileName, "");
 }
 
 TEST(AboutBoxTest, VersionSplitsAtTheLastHyphen) {

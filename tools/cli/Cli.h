@@ -46,6 +46,8 @@ public:
     void ExpectEnd() const;
     /// Parses an integer option value; UsageError when it is not one.
     static long ToInteger(const std::string& name, const std::string& text);
+    /// The words not taken yet, in order.
+    const std::vector<std::string>& Remaining() const { return words_; }
 
 private:
     std::vector<std::string> words_;
@@ -60,6 +62,13 @@ struct Command {
 
 /// Every command of stratavue-cli, in the order --help lists them.
 const std::vector<Command>& Commands();
+
+/// The display commands live in a program of their own (they need the display layer, and so Qt):
+/// `stratavue-display`, installed with the desktop program. A program that links them registers them
+/// here; otherwise `stratavue-cli display ...` hands the command over to that program.
+void SetDisplayRunner(std::function<int(Context&, Args&)> run);
+/// The display commands' entry point, in the programs that link them.
+int RunDisplay(Context& ctx, Args& args);
 
 /// The whole program: parses the global options, dispatches, maps errors to exit codes.
 int Main(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);

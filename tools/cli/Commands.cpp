@@ -21,7 +21,7 @@ int RunReplay(Context& ctx, Args& args);
 int RunRainfall(Context& ctx, Args& args);
 int RunLogs(Context& ctx, Args& args);
 int RunInstrument(Context& ctx, Args& args);
-int RunDisplay(Context& ctx, Args& args);
+int RunDisplayCommand(Context& ctx, Args& args);
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
@@ -43,7 +43,7 @@ const std::vector<Command>& Commands() {
          "clear-memory|download OUT.log [--yes|--no]",
          "Talks to a Direct station's instrument; --yes or --no answers its questions (default no).", RunInstrument},
         {"display", "show FILE.svu [--json] | resave IN OUT | import-json IN.json OUT.svu [--skip-unavailable]",
-         "Shows, rewrites or writes a display file (import-json reads what show --json prints).", RunDisplay},
+         "Shows, rewrites or writes a display file (import-json reads what show --json prints).", RunDisplayCommand},
     };
     return commands;
 }
