@@ -22,6 +22,7 @@
 namespace svu {
 namespace {
 
+using test::EndProcess;
 using test::ReadFileBytes;
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -79,7 +80,7 @@ protected:
             GTEST_SKIP() << "stratavue-cli and stratavue-sim are not built";
         }
         std::filesystem::create_directories(folder.File("logs"));
-        Profile(folder.File("stratavue.ini")).WriteString("Ports", "COM5", link);
+        Profile(folder.File("stratavue.ini")).WriteString("Ports", "COM1", link);  // every kind starts on port 1
     }
     void TearDown() override {
         if (run > 0) {
@@ -95,7 +96,7 @@ protected:
         ASSERT_GT(sim, 0);
         ASSERT_TRUE(test::WaitUntil([&] { return std::filesystem::exists(link); }));
     }
-    // Saves the station (on COM5, logging every value) and starts the service.
+    // Saves the station (on COM1, logging every value) and starts the service.
     void StartRun(std::unique_ptr<WeatherStation> station) {
         station->active = station->logErrors = station->loggingEnabled = station->logAllValues = 1;
         station->logFolder = folder.File("logs");
@@ -127,7 +128,7 @@ protected:
     const std::string cli = std::string(SVU_BINARY_DIR) + "/stratavue-cli";
     const std::string simulator = std::string(SVU_BINARY_DIR) + "/stratavue-sim";
     test::ProgramFolder folder;
-    const std::string link = folder.File("com5");
+    const std::string link = folder.File("com1");
     const std::string transcript = folder.File("sent.txt");
     pid_t sim = -1;
     pid_t run = -1;
@@ -138,7 +139,7 @@ TEST_F(LineInstrumentRun, WindSensorThroughDamagedLinesAndAPulledCable) {
                             "--unplug-for", "2"});
     StartRun(std::make_unique<WSSpeedAndDirection>("Mast"));
     const auto records = [&] { return LoggedValues(folder.File("logs"), "Mast").size(); };
-    ASSERT_TRUE(test::WaitUntil([&] { return records() >= 2; }));
+    ASSERT_TRUE(test::WaitUntil([&] { return records() >= 2; })) << Errors();
     ExpectRecoveryThen(2, records);
     EXPECT_TRUE(EndRun());
     const std::set<std::string> sent = Sent();
