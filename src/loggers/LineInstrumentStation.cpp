@@ -99,8 +99,8 @@ bool LineInstrumentStation::OpenPort() {
         ReportError(this, Str(kCannotConnect));
         return false;
     }
-    portOpen = 1;
     assembler_.Clear();
+    SetPortOpen(true);
     return true;
 }
 
@@ -108,7 +108,13 @@ void LineInstrumentStation::ClosePort() {
     if (portOpen && comm_) {
         comm_->Close();
     }
-    portOpen = 0;
+    SetPortOpen(false);
+}
+
+void LineInstrumentStation::SetPortOpen(bool open) {
+    // Under the lock, so another thread may look at it (tests wait for the port this way).
+    std::lock_guard guard(lock);
+    portOpen = open ? 1 : 0;
 }
 
 bool LineInstrumentStation::StartRealtime() {

@@ -66,6 +66,7 @@ protected:
 private:
     void CreateControl();
     void PollLine();
+    void SetPortOpen(bool open);
 
     std::unique_ptr<SerialControl> comm_;
     std::unique_ptr<Profile> portSettings_;

@@ -172,7 +172,7 @@ bool WS310320::OpenPort() {
         serialLine_.Purge();
         reader_.Reset();
         lineLost_ = false;
-        portOpen = 1;
+        SetPortOpen(true);
         return true;
     }
     CreateControl();
@@ -182,7 +182,7 @@ bool WS310320::OpenPort() {
         ReportError(this, Str(kCannotConnect));
         return false;
     }
-    portOpen = 1;
+    SetPortOpen(true);
     return true;
 }
 
@@ -191,7 +191,13 @@ void WS310320::ClosePort() {
         comm_->Close();
     }
     serialLine_.Close();
-    portOpen = 0;
+    SetPortOpen(false);
+}
+
+void WS310320::SetPortOpen(bool open) {
+    // Under the lock, so another thread may look at it.
+    std::lock_guard guard(lock);
+    portOpen = open ? 1 : 0;
 }
 
 bool WS310320::StartRealtime() {

@@ -75,6 +75,7 @@ protected:
 
 private:
     void CreateControl();
+    void SetPortOpen(bool open);
     void PollStandard(StationHost& host);
     void ReadOnline();
     /// Online mode: the device went away; reopened at most once a second until it is back.

@@ -50,7 +50,7 @@ protected:
         s.logErrors = 1;
         s.host = &host;
         thread = std::thread([this] { StationThreadEntry(*station, host); });
-        ASSERT_TRUE(WaitFor([&] { return station->portOpen != 0; }));
+        ASSERT_TRUE(WaitFor([&] { std::lock_guard guard(station->lock); return station->portOpen != 0; }));
     }
     void Stop() {
         host.stop = true;

@@ -108,7 +108,7 @@ TEST_F(WS310320Test, OnlineLinesGoToTheChannelsAndTheDailyFiles) {
     meter.channelNames[1] = "LAFmax";
     meter.channelNames[9] = "LAF";
     thread = std::thread([this] { StationThreadEntry(meter, host); });
-    ASSERT_TRUE(WaitFor([&] { return meter.portOpen != 0; }));
+    ASSERT_TRUE(WaitFor([&] { std::lock_guard guard(meter.lock); return meter.portOpen != 0; }));
     // The first line has no line feed in front of it: the port opened in its middle.
     WriteMaster(pty.MasterFd(), "Fmax,71.0\r\n05/12/26,14:00:00,LAeq,55.2,LAFmax,71.0\r\n" + std::string(1100, 'z') +
                                     "\r\nLAF,48.3\r\n");
