@@ -239,12 +239,17 @@ TEST_F(LineInstrumentRun, SoundLevelMeterOnlineWritesPeriodAndProfileFiles) {
     EXPECT_NE(Errors().find("longer than 1021"), std::string::npos);
 }
 
-TEST_F(LineInstrumentRun, TriscanStreamsThenDownloadsItsRecords) {
-    StartSimulator("triscan", {"--period", "150", "--corrupt-every", "4", "--records", "30", "--record-seconds",
-                               "600", "--start-time", "2026-03-01 12:00:00"});
+TEST_F(LineInstrumentRun, TriscanStreamsAgainAfterARestartThenDownloadsItsRecords) {
+    const std::vector<std::string> options = {"--period", "150", "--corrupt-every", "4", "--records", "30",
+                                              "--record-seconds", "600", "--start-time", "2026-03-01 12:00:00"};
+    StartSimulator("triscan", options);
     StartRun(std::make_unique<WSTriscan>("Pier"));
     const auto records = [&] { return LoggedValues(folder.File("logs"), "Pier").size(); };
     ASSERT_TRUE(test::WaitUntil([&] { return records() >= 3; }));
+    // The instrument is restarted: it streams again only when told to.
+    EndProcess(sim, SIGKILL);
+    StartSimulator("triscan", options);
+    ExpectRecoveryThen(3, records);
     EXPECT_TRUE(EndRun());
     const std::set<std::string> sent = Sent();
     for (const auto& values : LoggedValues(folder.File("logs"), "Pier")) {
