@@ -240,8 +240,10 @@ TEST_F(LineInstrumentRun, SoundLevelMeterOnlineWritesPeriodAndProfileFiles) {
 }
 
 TEST_F(LineInstrumentRun, TriscanStreamsAgainAfterARestartThenDownloadsItsRecords) {
-    const std::vector<std::string> options = {"--period", "150", "--corrupt-every", "4", "--records", "30",
-                                              "--record-seconds", "600", "--start-time", "2026-03-01 12:00:00"};
+    // Damaged lines after the first of a second are dropped unseen; over-long ones are always reported.
+    const std::vector<std::string> options = {"--period", "150", "--corrupt-every", "4", "--long-every", "5",
+                                              "--records", "30", "--record-seconds", "600",
+                                              "--start-time", "2026-03-01 12:00:00"};
     StartSimulator("triscan", options);
     StartRun(std::make_unique<WSTriscan>("Pier"));
     const auto records = [&] { return LoggedValues(folder.File("logs"), "Pier").size(); };
