@@ -202,6 +202,14 @@ TEST_F(LineInstrumentRun, SoundLevelMeterPolledThroughWrongAnswersAndAPulledCabl
     }
 }
 
+TEST_F(LineInstrumentRun, ASilentSoundLevelMeterIsReportedAndTheServiceGoesOn) {
+    StartSimulator("slm", {"--silent"});
+    StartRun(std::make_unique<WS310320>("Noise"));
+    ASSERT_TRUE(test::WaitUntil([&] { return Errors().find(Str(557)) != std::string::npos; }));
+    EXPECT_TRUE(EndRun());  // the service itself keeps running without the meter
+    EXPECT_TRUE(LoggedValues(folder.File("logs"), "Noise").empty());
+}
+
 TEST_F(LineInstrumentRun, SoundLevelMeterOnlineWritesPeriodAndProfileFiles) {
     StartSimulator("slm", {"--online", "--period", "100", "--long-every", "8", "--start-time", "2026-03-01 00:10:00",
                            "--unplug-after", "2", "--unplug-for", "1"});
