@@ -9,9 +9,12 @@
 #include "pages/DerivedListPage.h"
 #include "pages/DerivedPages.h"
 #include "pages/InstrumentPages.h"
+#include "pages/LoggerPages.h"
 #include "pages/PropertyPage.h"
 #include "pages/PropertySheet.h"
 #include "pages/StationPages.h"
+#include "loggers/LineInstrumentStation.h"
+#include "loggers/WS310320.h"
 #include "runtime/StationKinds.h"
 #include "stations/ModemStation.h"
 #include "stations/WSDirect.h"
@@ -160,6 +163,32 @@ void GenericSerialSheet(StationSheetBuilder& b) {
     }
 }
 
+// The wind sensor, the particle counter and Triscan: the common pages and "Comms".
+void LineInstrumentSheet(StationSheetBuilder& b) {
+    auto* instrument = dynamic_cast<LineInstrumentStation*>(&b.station);
+    b.Common(kNoCaption);
+    if (instrument != nullptr) {
+        b.Add(MakeCommsPage(instrument->port, instrument->baudRate, b.Ports()));
+    }
+}
+
+void SoundLevelSheet(StationSheetBuilder& b) {
+    auto* meter = dynamic_cast<WS310320*>(&b.station);
+    b.Common(kSoundLevelCaption);
+    if (meter == nullptr) {
+        return;
+    }
+    b.Add(MakeCommsPage(meter->port, meter->baudRate, b.Ports()));
+    b.Add(MakeSoundLevelSpecialPage(*meter));
+    b.sheet->AfterApply([meter] {
+        std::lock_guard guard(meter->lock);
+        if (!meter->onlineMode) {
+            meter->SetStandardNames();
+        }
+        meter->Prepare();
+    });
+}
+
 using StationSheetFunction = void (*)(StationSheetBuilder&);
 
 // In type-code order. Kinds whose own pages are not built yet get the pages every kind has.
@@ -169,15 +198,15 @@ const std::array<StationSheetFunction, 15> kStationSheets = {
     NetworkSheet,
     [](StationSheetBuilder& b) { b.Common(kNoCaption); },
     [](StationSheetBuilder& b) { ModemSheet(b, kVelaModemCaption, Advanced::ChannelsOnly); },
-    [](StationSheetBuilder& b) { b.Common(kNoCaption); },
-    [](StationSheetBuilder& b) { b.Common(kNoCaption); },
-    [](StationSheetBuilder& b) { b.Common(kNoCaption); },
+    LineInstrumentSheet,
+    LineInstrumentSheet,
+    LineInstrumentSheet,
     [](StationSheetBuilder& b) { b.Common(kNoCaption); },
     [](StationSheetBuilder& b) { b.Common(kCalyraHarburyCaption); },
     [](StationSheetBuilder& b) { b.Common(kCalyraModemCaption); },
     [](StationSheetBuilder& b) { b.Common(kCalyraWandDCaption); },
     FileSheet,
-    [](StationSheetBuilder& b) { b.Common(kSoundLevelCaption); },
+    SoundLevelSheet,
     GenericSerialSheet,
 };
 

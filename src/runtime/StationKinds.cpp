@@ -2,6 +2,10 @@
 
 #include "framework/Archive.h"
 #include "framework/ClassRegistry.h"
+#include "loggers/WS310320.h"
+#include "loggers/WSParticleCounter.h"
+#include "loggers/WSSpeedAndDirection.h"
+#include "loggers/WSTriscan.h"
 #include "stations/Alarm.h"
 #include "stations/WSDirect.h"
 #include "stations/WSFile.h"
@@ -28,15 +32,15 @@ const std::vector<StationKind>& StationKinds() {
         {2, "Network", WSNetwork::kClassName, Maker<WSNetwork>()},
         {3, "Radio Modem (Vela)", "WSRadioModemVela", nullptr},
         {4, "Modem (Vela)", WSModemVela::kClassName, Maker<WSModemVela>()},
-        {5, "Wind Speed and Direction", "WSSpeedAndDirection", nullptr},
-        {6, "Particle Counter", "WSParticleCounter", nullptr},
-        {7, "Triscan", "WSTriscan", nullptr},
+        {5, "Wind Speed and Direction", WSSpeedAndDirection::kClassName, Maker<WSSpeedAndDirection>()},
+        {6, "Particle Counter", WSParticleCounter::kClassName, Maker<WSParticleCounter>()},
+        {7, "Triscan", WSTriscan::kClassName, Maker<WSTriscan>()},
         {8, "Calyra (direct RS232)", "WSNDR", nullptr},
         {9, "Calyra (Harbury radio)", "WSCalyraHarburyRadio", nullptr},
         {10, "Calyra (Modem)", "WSCalyraModem", nullptr},
         {11, "Calyra (Wood & Douglas radio)", "WSCalyraWandDRadio", nullptr},
         {12, "File", WSFile::kClassName, Maker<WSFile>()},
-        {13, "310/320", "WS310320", nullptr},
+        {13, "310/320", WS310320::kClassName, Maker<WS310320>()},
         {14, "Generic (Serial)", WSGenericSerial::kClassName, Maker<WSGenericSerial>()},
     };
     return kinds;

@@ -41,7 +41,9 @@ const std::vector<Command>& Commands() {
         {"instrument",
          "--station NAME read-config|write-config|set-clock|get-interval|set-interval N|get-gust|set-gust N|"
          "clear-memory|download OUT.log [--yes|--no]",
-         "Talks to a Direct station's instrument; --yes or --no answers its questions (default no).", RunInstrument},
+         "Talks to a Direct station's instrument (a Triscan station's: download); --yes or --no answers its "
+         "questions (default no).",
+         RunInstrument},
         {"display", "show FILE.svu [--json] | resave IN OUT | import-json IN.json OUT.svu [--skip-unavailable]",
          "Shows, rewrites or writes a display file (import-json reads what show --json prints).", RunDisplayCommand},
     };

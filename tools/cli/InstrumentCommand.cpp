@@ -1,7 +1,8 @@
 // stratavue-cli instrument: what the Direct station's "Channels" and "Others" pages and the
 // "Download logged data" command do, from the command line: read or send the channel
 // configuration, set the clock, get or set the logging interval and gust period, clear the
-// logger's memory and download it into a log file. Questions the program would ask are answered
+// logger's memory and download it into a log file. A Triscan station's logged data is
+// downloaded the same way. Questions the program would ask are answered
 // by --yes or --no (no by default).
 
 #include <bit>
@@ -15,6 +16,7 @@
 #include "framework/Settings.h"
 #include "framework/StringTable.h"
 #include "framework/TextUtil.h"
+#include "loggers/WSTriscan.h"
 #include "runtime/ClassTables.h"
 #include "stations/StationFile.h"
 #include "stations/StationHost.h"
@@ -144,23 +146,36 @@ int RunInstrument(Context& ctx, Args& args) {
         return kExitFailure;
     }
     WSDirect* station = nullptr;
+    WSTriscan* triscan = nullptr;
     for (const auto& candidate : file.stations) {
         if (candidate->name == name) {
             station = dynamic_cast<WSDirect*>(candidate.get());
-            if (station == nullptr) {
-                ctx.err << "stratavue-cli instrument: station \"" << name << "\" is not a Direct station\n";
+            triscan = dynamic_cast<WSTriscan*>(candidate.get());
+            // A Triscan station keeps its logged data; its download is its one operation.
+            if (station == nullptr && (triscan == nullptr || action != "download")) {
+                ctx.err << "stratavue-cli instrument: station \"" << name << "\" has no instrument operation \""
+                        << action << "\" (" << candidate->ClassName() << ")\n";
                 return kExitUsage;
             }
             break;
         }
     }
-    if (station == nullptr) {
+    if (station == nullptr && triscan == nullptr) {
         ctx.err << "stratavue-cli instrument: no station named \"" << name << "\"\n";
         return kExitUsage;
     }
 
     AnsweringUi ui(ctx.err, yes);
     InstrumentHost host(ui);
+    if (triscan != nullptr) {
+        HostScope scope(*triscan, host);
+        triscan->Download(target);
+        if (!triscan->LastOperationSucceeded()) {
+            return kExitFailure;  // the reason has been shown
+        }
+        ctx.out << triscan->DownloadedRecords() << " records written to " << target << "\n";
+        return kExitOk;
+    }
     bool changed = false;  // the station's settings changed and go back into the station file
     {
         HostScope scope(*station, host);

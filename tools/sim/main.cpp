@@ -9,6 +9,8 @@
 
 #include "sim/DirectSimOptions.h"
 #include "sim/DirectSimulator.h"
+#include "sim/LineSimOptions.h"
+#include "sim/LineSimulator.h"
 
 namespace {
 
@@ -26,6 +28,10 @@ prints the device to use as the station's serial port and runs until stopped (Ct
 Instruments:
   direct    the instrument of a Direct station: terminal menu, real-time lines,
             configuration dialogues, logger memory dump by XMODEM
+  wind      a wind speed and direction sensor sending its lines by itself
+  particles a particle counter sending time-stamped counts
+  triscan   a Triscan wind station: real-time stream and logged-data download
+  slm       a sound level meter: polled binary levels, or --online lines
 
 Run "stratavue-sim INSTRUMENT --help" for the options of one instrument.
 )";
@@ -66,6 +72,39 @@ int RunDirect(const std::vector<std::string>& args) {
     return 0;
 }
 
+int RunLine(const std::string& instrument, const std::vector<std::string>& args) {
+    svu::sim::LineSimOptions options;
+    bool help = false;
+    std::string error;
+    if (!svu::sim::ParseLineSimOptions(instrument, args, options, help, error)) {
+        std::cerr << "stratavue-sim " << instrument << ": " << error << "\n";
+        return 2;
+    }
+    if (help) {
+        std::cout << svu::sim::LineSimHelp(instrument);
+        return 0;
+    }
+    svu::sim::LineSimulator simulator(options);
+    const bool verbose = options.verbose;
+    simulator.SetLog([verbose](const std::string& text) {
+        if (verbose || text.rfind("device", 0) == 0) {
+            std::cerr << "stratavue-sim: " << text << std::endl;
+        }
+    });
+    if (!simulator.Open(&error)) {
+        std::cerr << "stratavue-sim " << instrument << ": " << error << "\n";
+        return 1;
+    }
+    std::cout << simulator.DevicePath() << std::endl;
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+    std::signal(SIGHUP, OnSignal);
+    std::signal(SIGPIPE, SIG_IGN);
+    simulator.Run(gStop);
+    simulator.Stop();
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -77,6 +116,9 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 2, argv + argc);
     if (instrument == "direct") {
         return RunDirect(args);
+    }
+    if (svu::sim::IsLineInstrument(instrument)) {
+        return RunLine(instrument, args);
     }
     std::cerr << "stratavue-sim: unknown instrument \"" << instrument << "\" (see --help)\n";
     return 2;
