@@ -106,6 +106,14 @@ public:
     void OnRewind(WeatherStation& station) override;
     void StartNextRadioStation(WeatherStation& finished) override;
     void OnAlarmStateChanged(WeatherStation& station) override;
+    MailSender* Mail() override { return mail_; }
+    Recorder* SoundRecorder() override { return recorder_; }
+
+    // ---- Notifications ----
+
+    /// Where alarm e-mails and recordings go (nullptr: nowhere). Each must outlive acquisition.
+    void SetMailSender(MailSender* sender) { mail_ = sender; }
+    void SetSoundRecorder(Recorder* recorder) { recorder_ = recorder; }
 
 private:
     class ValueSource;
@@ -142,6 +150,8 @@ private:
 
     std::function<void(WeatherStation&)> rewindHook_;
     std::function<void(WeatherStation&)> alarmHook_;
+    MailSender* mail_ = nullptr;
+    Recorder* recorder_ = nullptr;
 };
 
 }  // namespace svu

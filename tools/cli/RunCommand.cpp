@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "cli/Cli.h"
+#include "cli/ServiceOutputs.h"
 #include "framework/Clock.h"
 #include "framework/HeadlessUserInterface.h"
 #include "framework/Settings.h"
@@ -95,6 +96,7 @@ int RunService(Context& ctx, Args& args) {
         return kExitFailure;
     }
 
+    ServiceOutputs outputs(ctx, settings, runtime);
     StopSignals signals;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     runtime.StartAcquisition();
