@@ -10,7 +10,6 @@
 #include "framework/TextUtil.h"
 #include "historic/DayFiles.h"
 #include "historic/LogRecord.h"
-#include "pages/GraphPages.h"
 #include "stations/WSFile.h"
 #include "stations/WeatherStation.h"
 
@@ -436,10 +435,6 @@ ChartState GraphGadget::MakeChartState() const {
 void GraphGadget::Paint(QPainter& painter, const QRect& client) {
     EnsureConfigured();
     PaintChart(painter, client, MakeChartState());
-}
-
-bool GraphGadget::EditProperties(QWidget* parent) {
-    return EditGraphProperties(parent, *this);
 }
 
 void GraphGadget::DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const {
