@@ -8,6 +8,7 @@
 
 #include "framework/Archive.h"
 #include "framework/TextUtil.h"
+#include "gadgets/ChartPainter.h"
 #include "historic/DayFiles.h"
 #include "historic/LogRecord.h"
 #include "stations/WSFile.h"
