@@ -25,6 +25,19 @@ function(svu_check_no_qt)
         COMMENT "Checking that the model layers stay free of Qt" VERBATIM)
 endfunction()
 
+# Layers only look down: `target` fails to build, and configuring fails, while a source of src/`layer`
+# includes anything from src/`forbidden`.
+function(svu_check_no_include target layer forbidden)
+    set(args -DDIR=${CMAKE_SOURCE_DIR}/src/${layer} -DFORBIDDEN=${forbidden}
+             -P ${CMAKE_SOURCE_DIR}/cmake/CheckNoInclude.cmake)
+    execute_process(COMMAND ${CMAKE_COMMAND} ${args} RESULT_VARIABLE rc)
+    if(NOT rc EQUAL 0)
+        message(FATAL_ERROR "src/${layer} must not include src/${forbidden}")
+    endif()
+    add_custom_target(${target} COMMAND ${CMAKE_COMMAND} ${args}
+        COMMENT "Checking that src/${layer} does not include src/${forbidden}" VERBATIM)
+endfunction()
+
 # One GoogleTest program per test folder. Its environment (TZ, and the offscreen platform for Qt tests)
 # is set by a generated source before main runs, so the tests behave the same under ctest and when run
 # by hand; a value already in the environment wins.

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "gadgets/ChartLayout.h"
+#include "gadgets/ChartPainter.h"
 
 namespace svu {
 namespace {

@@ -9,6 +9,7 @@
 #include "Version.h"
 #include "framework/UserInterface.h"
 #include "gadgets/GadgetKinds.h"
+#include "pages/GadgetSheetRegistry.h"
 #include "runtime/Runtime.h"
 #include "stations/Alarm.h"
 #include "stations/WeatherStation.h"
@@ -376,7 +377,7 @@ void CStratavueView::EditGadgetProperties(Gadget& gadget) {
     if (LayoutLocked() || AcquisitionRunning()) {
         return;
     }
-    if (gadget.EditProperties(this)) {
+    if (GadgetSheetRegistry::Instance().Edit(this, gadget)) {
         doc_.SetModifiedFlag();
         if (GadgetWindow* window = WindowOf(gadget)) {
             window->PlaceFromGadget();

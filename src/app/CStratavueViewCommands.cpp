@@ -22,6 +22,7 @@
 #include "app/CStratavueView.h"
 #include "app/PageSwitchingDialog.h"
 #include "gadgets/GadgetKinds.h"
+#include "pages/GadgetSheetRegistry.h"
 
 namespace svu {
 
@@ -72,7 +73,7 @@ Gadget* CStratavueView::AddDisplayItemAt(int typeCode, const QPoint& at) {
     const QPoint topLeft = at + ScrollPosition();
     gadget->rect = {topLeft.x(), topLeft.y(), topLeft.x() + kind->width, topLeft.y() + kind->height};
     gadget->page = doc_.currentPage;
-    gadget->EditProperties(this);  // whatever the sheet returns, the item is added
+    GadgetSheetRegistry::Instance().Edit(this, *gadget);  // whatever the sheet returns, the item is added
     Gadget& added = doc_.AddGadget(std::move(gadget));
     RecalcLayout();
     return &added;

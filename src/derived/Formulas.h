@@ -10,13 +10,6 @@
 
 namespace svu {
 
-/// Room for any "%.5G" text.
-constexpr std::size_t kNumberTextSize = 32;
-
-/// "%.5G" of a finite value into `buf` (at least kNumberTextSize bytes), independent of the process
-/// locale; returns the length. Matches printf in the C locale digit for digit.
-std::size_t FormatG5To(char* buf, double value);
-
 /// output = input x gain + offset.
 double ScaleValue(double x, float gain, float offset);
 

@@ -7,57 +7,8 @@
 
 namespace svu {
 
-namespace {
-
-constexpr uint16_t kNullTag = 0x0000;
-constexpr uint16_t kNewClassTag = 0xFFFF;
-constexpr uint16_t kClassTag = 0x8000;
-constexpr uint16_t kBigObjectTag = 0x7FFF;
-constexpr uint32_t kBigClassTag = 0x80000000;
-// The original writer stops well short of the 31-bit index space; so do we, on both sides.
-constexpr uint32_t kMaxMapCount = 0x3FFFFFFE;
-constexpr int32_t kObjectEntry = -1;
-
-// Class names come from the file; keep log messages printable.
-std::string Printable(const std::string& s) {
-    std::string out;
-    for (char c : s) {
-        const auto b = static_cast<unsigned char>(c);
-        out.push_back(b >= 0x20 && b < 0x7F ? c : '?');
-    }
-    return out;
-}
-
-// Keeps ObjectSchema() and the nesting depth right for the object being (de)serialised,
-// also when its Serialize throws.
-class ObjectScope {
-public:
-    ObjectScope(uint16_t& schemaRef, int& depthRef, uint16_t schema)
-        : schemaRef(schemaRef), depthRef(depthRef), savedSchema(schemaRef) {
-        schemaRef = schema;
-        ++depthRef;
-    }
-    ~ObjectScope() {
-        schemaRef = savedSchema;
-        --depthRef;
-    }
-    ObjectScope(const ObjectScope&) = delete;
-    ObjectScope& operator=(const ObjectScope&) = delete;
-
-private:
-    uint16_t& schemaRef;
-    int& depthRef;
-    uint16_t savedSchema;
-};
-
-}  // namespace
-
 Archive::Archive(bool isLoading, std::vector<uint8_t> bytes, const ClassRegistry& reg)
-    : registry(&reg), loading(isLoading), data(std::move(bytes)) {
-    if (loading) {
-        loadMap.push_back(kObjectEntry);  // index 0: the null object
-    }
-}
+    : registry(&reg), loading(isLoading), data(std::move(bytes)), objects_(isLoading) {}
 
 Archive Archive::ForLoading(std::vector<uint8_t> bytes, const ClassRegistry& reg) {
     return Archive(true, std::move(bytes), reg);
@@ -393,162 +344,33 @@ void Archive::StringArray(std::vector<std::string>& v) {
     }
 }
 
-// ---- objects ------------------------------------------------------------------------------------
-
-void Archive::WriteTag(uint32_t index, bool isClass) {
-    if (index < kBigObjectTag) {
-        WriteU16(static_cast<uint16_t>(isClass ? (kClassTag | index) : index));
-    } else {
-        WriteU16(kBigObjectTag);
-        WriteU32(isClass ? (kBigClassTag | index) : index);
-    }
-}
+// ---- objects (the graph is ArchiveObjectMap's) ----------------------------------------------------
 
 void Archive::WriteObject(const Serializable* obj) {
-    RequireStoring();
-    if (obj == nullptr) {
-        WriteU16(kNullTag);
-        return;
-    }
-    if (const auto it = storedObjects.find(obj); it != storedObjects.end()) {
-        WriteTag(it->second, false);
-        return;
-    }
-    if (mapCount >= kMaxMapCount - 1) {
-        throw ArchiveError("archive: too many objects to store");
-    }
-    const std::string name = obj->ClassName();
-    if (const auto it = storedClasses.find(name); it != storedClasses.end()) {
-        WriteTag(it->second, true);
-    } else {
-        if (name.empty() || name.size() > kMaxClassNameLength) {
-            throw ArchiveError("archive: class name '" + Printable(name) + "' cannot be stored");
-        }
-        WriteU16(kNewClassTag);
-        WriteU16(obj->Schema());
-        WriteU16(static_cast<uint16_t>(name.size()));
-        WriteBytes(name.data(), name.size());
-        storedClasses.emplace(name, mapCount++);
-    }
-    storedObjects.emplace(obj, mapCount++);
-    ObjectScope scope(objectSchema, depth, obj->Schema());
-    // Storing does not change the object; Serialize is simply one function for both directions.
-    const_cast<Serializable*>(obj)->Serialize(*this);
-}
-
-Serializable* Archive::ReadObjectTagged(size_t& tagPos) {
-    tagPos = readPos;
-    const uint16_t shortTag = ReadU16();
-    uint32_t tag;
-    if (shortTag == kBigObjectTag) {
-        tag = ReadU32();
-    } else {
-        tag = (static_cast<uint32_t>(shortTag & kClassTag) << 16) | (shortTag & ~kClassTag & 0xFFFF);
-    }
-
-    if ((tag & kBigClassTag) == 0) {
-        if (tag == 0) {
-            return nullptr;
-        }
-        if (tag >= loadMap.size()) {
-            Fail(tagPos, "reference to object " + std::to_string(tag) + ", which has not been read");
-        }
-        if (loadMap[tag] != kObjectEntry) {
-            Fail(tagPos, "index " + std::to_string(tag) + " names a class where an object was expected");
-        }
-        return loadedObjects.at(tag);
-    }
-
-    size_t classSlot;
-    if (shortTag == kNewClassTag) {
-        const uint16_t schema = ReadU16();
-        const uint16_t nameLength = ReadU16();
-        if (nameLength > kMaxClassNameLength) {
-            Fail(tagPos, "class name length " + std::to_string(nameLength) + " is too long");
-        }
-        std::string name(nameLength, '\0');
-        ReadBytes(name.data(), name.size());
-        if (!registry->Contains(name)) {
-            Fail(tagPos, "unknown class '" + Printable(name) + "'");
-        }
-        if (loadMap.size() >= kMaxMapCount) {
-            Fail(tagPos, "too many objects");
-        }
-        classSlot = loadedClasses.size();
-        loadedClasses.push_back({std::move(name), schema});
-        loadMap.push_back(static_cast<int32_t>(classSlot));
-    } else {
-        const uint32_t classIndex = tag & ~kBigClassTag;
-        if (classIndex == 0 || classIndex >= loadMap.size()) {
-            Fail(tagPos, "class index " + std::to_string(classIndex) + " does not exist");
-        }
-        if (loadMap[classIndex] == kObjectEntry) {
-            Fail(tagPos, "index " + std::to_string(classIndex) + " names an object where a class was expected");
-        }
-        classSlot = static_cast<size_t>(loadMap[classIndex]);
-    }
-
-    if (depth >= kMaxDepth) {
-        Fail(tagPos, "objects nested too deeply");
-    }
-    if (loadMap.size() >= kMaxMapCount) {
-        Fail(tagPos, "too many objects");
-    }
-    const LoadedClass cls = loadedClasses[classSlot];
-    std::unique_ptr<Serializable> obj = registry->Create(cls.name);
-    if (!obj) {
-        Fail(tagPos, "class '" + Printable(cls.name) + "' could not be created");
-    }
-    const auto index = static_cast<uint32_t>(loadMap.size());
-    loadMap.push_back(kObjectEntry);
-    // Registered before its record is read, so the record may refer back to the object itself.
-    Serializable* raw = obj.get();
-    loadedObjects.emplace(index, raw);
-    unclaimed.emplace(raw, std::move(obj));
-    ObjectScope scope(objectSchema, depth, cls.schema);
-    inProgress.push_back(raw);
-    raw->Serialize(*this);
-    inProgress.pop_back();
-    return raw;
+    objects_.Write(*this, obj);
 }
 
 std::unique_ptr<Serializable> Archive::ReadObject() {
     size_t tagPos = 0;
-    Serializable* obj = ReadObjectTagged(tagPos);
-    if (obj == nullptr) {
-        return nullptr;
-    }
-    auto it = unclaimed.find(obj);
-    if (it == unclaimed.end()) {
-        // The program's files never share an owned object; a second owner would delete it twice.
-        Fail(tagPos, "second owning reference to one object");
-    }
-    if (std::find(inProgress.begin(), inProgress.end(), obj) != inProgress.end()) {
-        // An object cannot be owned by something inside its own record: that ownership would be a cycle.
-        Fail(tagPos, "owning reference to an object whose record is still being read");
-    }
-    std::unique_ptr<Serializable> owned = std::move(it->second);
-    unclaimed.erase(it);
-    return owned;
+    Serializable* obj = objects_.Read(*this, tagPos);
+    return obj != nullptr ? objects_.Claim(*this, obj, tagPos) : nullptr;
 }
 
 Serializable* Archive::ReadObjectRef() {
     size_t tagPos = 0;
-    return ReadObjectTagged(tagPos);
+    return objects_.Read(*this, tagPos);
 }
 
 void Archive::FinishLoading() {
-    if (loading && !unclaimed.empty()) {
-        throw ArchiveError("archive: the file refers to " + std::to_string(unclaimed.size()) +
+    if (loading && objects_.UnclaimedCount() != 0) {
+        throw ArchiveError("archive: the file refers to " + std::to_string(objects_.UnclaimedCount()) +
                            " object(s) that no list holds");
     }
 }
 
-
-
 void Archive::FailWrongClass(const Serializable& obj) const {
     throw ArchiveError("archive offset " + std::to_string(readPos) + ": object of class '" +
-                       Printable(obj.ClassName()) + "' is not of the expected kind");
+                       PrintableClassName(obj.ClassName()) + "' is not of the expected kind");
 }
 
 }  // namespace svu

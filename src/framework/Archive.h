@@ -6,9 +6,9 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
+#include "framework/ArchiveObjectMap.h"
 #include "framework/ClassRegistry.h"
 #include "framework/Serializable.h"
 
@@ -119,7 +119,7 @@ public:
     std::unique_ptr<T> ReadObjectAs();
     /// While loading inside Serialize: the schema of the class tag of the object being read.
     /// While storing: the schema of the object being written.
-    uint16_t ObjectSchema() const { return objectSchema; }
+    uint16_t ObjectSchema() const { return objects_.ObjectSchema(); }
 
     /// CObList / CObArray: count then objects. Loading replaces the list and refuses null entries.
     template <class T>
@@ -138,7 +138,6 @@ private:
     [[noreturn]] void Fail(size_t offset, const std::string& what) const;
     void Need(size_t n) const;
     void RequireStoring() const;
-    void WriteTag(uint32_t index, bool isClass);
     uint64_t ReadStringLength(bool& unicode);
     void WriteStringLength(uint64_t n);
     [[noreturn]] void FailWrongClass(const Serializable& obj) const;
@@ -148,27 +147,9 @@ private:
     std::vector<uint8_t> data;
     size_t readPos = 0;
 
-    // Classes and objects share one index space starting at 1 (0 is the null tag).
-    uint32_t mapCount = 1;
-    std::unordered_map<const Serializable*, uint32_t> storedObjects;
-    std::unordered_map<std::string, uint32_t> storedClasses;
-    // Loading: per index, -1 for an object, else the slot in loadedClasses (index 0 unused).
-    std::vector<int32_t> loadMap;
-    struct LoadedClass {
-        std::string name;
-        uint16_t schema;
-    };
-    std::vector<LoadedClass> loadedClasses;
+    ArchiveObjectMap objects_;
 
-    uint16_t objectSchema = 0;
-    int depth = 0;
-
-    // Loading: every object read, by its map index; those not yet handed to an owner are kept here.
-    std::unordered_map<uint32_t, Serializable*> loadedObjects;
-    std::unordered_map<const Serializable*, std::unique_ptr<Serializable>> unclaimed;
-    std::vector<const Serializable*> inProgress;  // objects whose records are being read, outermost first
-
-    Serializable* ReadObjectTagged(size_t& tagPos);
+    friend class ArchiveObjectMap;  // reads and writes through Fail, RequireStoring and the registry
 };
 
 template <class T>

@@ -139,22 +139,6 @@ long AtoL(std::string_view text) {
     return ParseInteger<long>(text);
 }
 
-std::string FormatG5(double value) {
-    if (!std::isfinite(value)) {
-        return FormatC("%.5G", value);
-    }
-    // to_chars with a precision is printf's "%.*g" in the C locale; only the exponent letter differs.
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 5);
-    std::string text(buffer, result.ptr);
-    for (char& c : text) {
-        if (c == 'e') {
-            c = 'E';
-        }
-    }
-    return text;
-}
-
 std::string VFormatC(const char* format, va_list args) {
     ScopedCLocale cLocale;
     char buffer[256];

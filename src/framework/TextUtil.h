@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "framework/NumberFormat.h"
+
 namespace svu {
 
 /// The process-wide "C" locale object (created once, never freed).
@@ -40,9 +42,6 @@ int AtoI(std::string_view text);
 
 /// As AtoI for long.
 long AtoL(std::string_view text);
-
-/// The program's standard number format for computed values: "%.5G" in the C locale.
-std::string FormatG5(double value);
 
 /// printf into a std::string, always in the C locale.
 std::string FormatC(const char* format, ...) __attribute__((format(printf, 1, 2)));

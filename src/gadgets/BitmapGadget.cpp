@@ -3,8 +3,6 @@
 #include <QPainter>
 
 #include "framework/Archive.h"
-#include "pages/GadgetPages.h"
-#include "pages/PropertySheet.h"
 
 namespace svu {
 
@@ -68,11 +66,6 @@ void BitmapGadget::Paint(QPainter& painter, const QRect& client) {
         painter.fillRect(client, ColourFromRef(backgroundColour));
     }
     DrawCaptions(painter, client);
-}
-
-bool BitmapGadget::EditProperties(QWidget* parent) {
-    auto sheet = MakeBitmapSheet(parent, *this, CurrentGadgetSheetContext());
-    return RunGadgetSheet(*sheet);
 }
 
 void BitmapGadget::DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const {

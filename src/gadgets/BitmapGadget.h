@@ -30,7 +30,6 @@ public:
     void Serialize(Archive& ar) override;
     std::unique_ptr<Gadget> Clone() const override;
     void Paint(QPainter& painter, const QRect& client) override;
-    bool EditProperties(QWidget* parent) override;
     void DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const override;
     bool UsesMainFont() const override { return false; }
 

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "gadgets/ChartPainter.h"
+
 namespace svu {
 
 namespace {

@@ -1,11 +1,10 @@
-// Layout, decimation and painting of a chart: everything that needs no window.
+// Where a chart's parts go for one size: ranges, ticks, labels and the plot rectangle.
 
 #include "gadgets/ChartLayout.h"
 
 #include <QDateTime>
 #include <QFontMetricsF>
 #include <QLocale>
-#include <QPainter>
 #include <algorithm>
 #include <cmath>
 
@@ -14,12 +13,7 @@ namespace svu {
 namespace {
 
 constexpr double kMargin = 4.0;
-constexpr double kTickLength = 4.0;
-constexpr double kGap = 3.0;
 constexpr int kMaxTicks = 200;
-// Pixels beyond the plot at which off-plot values are held, so huge values cannot upset drawing.
-constexpr double kFarOff = 100000.0;
-constexpr double kFarOffX = 1e12;
 
 struct Extent {
     double minimum = std::numeric_limits<double>::infinity();
@@ -187,18 +181,18 @@ void LayTimeAxis(const ChartState& state, ChartLayout& layout, const QFontMetric
     }
 }
 
-double WidestText(const std::vector<ChartTick>& ticks, const QFontMetricsF& metrics) {
+}  // namespace
+
+bool IsChartHole(double y) {
+    return y == kChartHole || !std::isfinite(y);
+}
+
+double WidestTickText(const std::vector<ChartTick>& ticks, const QFontMetricsF& metrics) {
     double widest = 0.0;
     for (const ChartTick& tick : ticks) {
         widest = std::max(widest, metrics.horizontalAdvance(tick.text));
     }
     return widest;
-}
-
-}  // namespace
-
-bool IsChartHole(double y) {
-    return y == kChartHole || !std::isfinite(y);
 }
 
 double ChartLayout::XToPixel(double x) const {
@@ -271,9 +265,9 @@ ChartLayout ComputeChartLayout(const ChartState& state, const QRect& area) {
         dateLine = QDateTime::fromSecsSinceEpoch(static_cast<qint64>(t0)).date() !=
                    QDateTime::fromSecsSinceEpoch(static_cast<qint64>(t1)).date();
     }
-    bottom -= kTickLength + kGap + lineHeight * (dateLine ? 2 : 1);
+    bottom -= kChartTickLength + kChartGap + lineHeight * (dateLine ? 2 : 1);
     if (!state.timeTitle.isEmpty()) {
-        bottom -= lineHeight + kGap;
+        bottom -= lineHeight + kChartGap;
     }
     top += lineHeight / 2;  // the top number is centred on the top edge
     const double plotHeight = std::max(1.0, bottom - top - 1);
@@ -288,16 +282,16 @@ ChartLayout ComputeChartLayout(const ChartState& state, const QRect& area) {
 
     // Left and right: numbers, ticks and titles of the Y axes; half a time label at least.
     const double halfLabel = axisMetrics.horizontalAdvance(QStringLiteral("00:00")) / 2 + kMargin;
-    double left = area.left() + kMargin + WidestText(layout.yTicks[0], axisMetrics) + kGap + kTickLength;
+    double left = area.left() + kMargin + WidestTickText(layout.yTicks[0], axisMetrics) + kChartGap + kChartTickLength;
     if (!state.y[0].title.isEmpty()) {
-        left += lineHeight + kGap;
+        left += lineHeight + kChartGap;
     }
     left = std::max(left, area.left() + halfLabel);
     double right = area.right() - kMargin;
     if (state.secondAxisShown) {
-        right -= WidestText(layout.yTicks[1], axisMetrics) + kGap + kTickLength;
+        right -= WidestTickText(layout.yTicks[1], axisMetrics) + kChartGap + kChartTickLength;
         if (!state.y[1].title.isEmpty()) {
-            right -= lineHeight + kGap;
+            right -= lineHeight + kChartGap;
         }
     }
     right = std::min(right, area.right() - halfLabel);
@@ -323,237 +317,6 @@ ChartLayout ComputeChartLayout(const ChartState& state, const QRect& area) {
     }
     LayTimeAxis(state, layout, axisMetrics, dateLine);
     return layout;
-}
-
-std::vector<QPolygonF> DecimateSeries(const double* x, const double* y, std::size_t count, const ChartLayout& layout,
-                                      int axis) {
-    std::vector<QPolygonF> lines;
-    const double left = layout.plot.left();
-    const double right = layout.plot.right();
-    const double top = layout.plot.top() - kFarOff;
-    const double bottom = layout.plot.bottom() + kFarOff;
-    const auto leftColumn = static_cast<int64_t>(std::floor(left)) - 1;
-    const auto rightColumn = static_cast<int64_t>(std::floor(right)) + 1;
-
-    struct Point {
-        double px;
-        double py;
-        std::size_t index;
-    };
-    // The points of the pixel column being collected.
-    struct Bucket {
-        bool active = false;
-        int64_t column = 0;
-        Point first{}, last{}, low{}, high{};
-    } bucket;
-    QPolygonF line;
-    bool pendingValid = false;
-    Point pending{};  // last point of an off-plot run, joined to the next point at the plot's edge
-
-    auto atEdge = [](const Point& a, const Point& b, double edge) {
-        if (a.px == b.px) {
-            return QPointF(edge, a.py);
-        }
-        const double t = (edge - a.px) / (b.px - a.px);
-        return QPointF(edge, a.py + t * (b.py - a.py));
-    };
-    auto edgeOf = [&](double px) { return px < left ? left - 1 : right + 1; };
-    // Joins the held off-plot point to `p` where their segment crosses the plot's edges.
-    auto joinPending = [&](const Point& p, bool pOutside) {
-        if (!pendingValid) {
-            return;
-        }
-        pendingValid = false;
-        line.append(atEdge(pending, p, edgeOf(pending.px)));
-        if (pOutside && edgeOf(p.px) != edgeOf(pending.px)) {
-            line.append(atEdge(pending, p, edgeOf(p.px)));
-        }
-    };
-    auto flush = [&]() {
-        if (!bucket.active) {
-            return;
-        }
-        bucket.active = false;
-        if (bucket.column == leftColumn || bucket.column == rightColumn) {
-            if (pendingValid) {
-                joinPending(bucket.first, true);
-            } else if (!line.isEmpty()) {
-                const QPointF& prev = line.back();
-                line.append(atEdge(Point{prev.x(), prev.y(), 0}, bucket.first, edgeOf(bucket.first.px)));
-            }
-            pending = bucket.last;
-            pendingValid = true;
-            return;
-        }
-        std::array<const Point*, 4> order{&bucket.first, &bucket.low, &bucket.high, &bucket.last};
-        std::sort(order.begin(), order.end(), [](const Point* a, const Point* b) { return a->index < b->index; });
-        std::size_t previous = std::numeric_limits<std::size_t>::max();
-        for (const Point* p : order) {
-            if (p->index != previous) {
-                joinPending(*p, false);
-                line.append(QPointF(static_cast<double>(bucket.column), std::floor(p->py)));
-                previous = p->index;
-            }
-        }
-    };
-    auto endLine = [&]() {
-        flush();
-        pendingValid = false;
-        if (!line.isEmpty()) {
-            lines.push_back(std::move(line));
-            line = QPolygonF();
-        }
-    };
-
-    const auto a = static_cast<std::size_t>(axis);
-    const double xScale = layout.plot.width() / (layout.xMaximum - layout.xMinimum);
-    const double yScale = layout.plot.height() / (layout.yMaximum[a] - layout.yMinimum[a]);
-    if (!std::isfinite(xScale) || !std::isfinite(yScale)) {
-        return lines;
-    }
-    for (std::size_t i = 0; i < count; ++i) {
-        if (IsChartHole(y[i]) || !std::isfinite(x[i])) {
-            endLine();
-            continue;
-        }
-        const double px = left + (x[i] - layout.xMinimum) * xScale;
-        const double py = std::clamp(layout.plot.bottom() - (y[i] - layout.yMinimum[a]) * yScale, top, bottom);
-        const int64_t column = px < left         ? leftColumn
-                               : px >= right + 1 ? rightColumn
-                                                 : static_cast<int64_t>(std::floor(px));
-        const Point p{std::clamp(px, left - kFarOffX, right + kFarOffX), py, i};
-        if (bucket.active && bucket.column == column) {
-            bucket.last = p;
-            if (p.py > bucket.low.py) {  // pixel rows grow downwards
-                bucket.low = p;
-            }
-            if (p.py < bucket.high.py) {
-                bucket.high = p;
-            }
-        } else {
-            flush();
-            bucket = Bucket{true, column, p, p, p, p};
-        }
-    }
-    endLine();
-    return lines;
-}
-
-void PaintChart(QPainter& painter, const QRect& area, const ChartState& state) {
-    const ChartLayout layout = ComputeChartLayout(state, area);
-    const QRectF& plot = layout.plot;
-    const QFontMetricsF axisMetrics(state.axisFont);
-    const double lineHeight = axisMetrics.height();
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setRenderHint(QPainter::TextAntialiasing, true);
-    painter.fillRect(area, state.background);
-
-    const QColor text = state.textColour.isValid() ? state.textColour : state.foreground;
-    painter.setPen(text);
-    if (!state.header.isEmpty()) {
-        painter.setFont(state.headerFont);
-        painter.drawText(layout.header, static_cast<int>(state.headerAlignment | Qt::AlignVCenter), state.header);
-    }
-    if (!state.footer.isEmpty()) {
-        painter.setFont(state.footerFont);
-        painter.drawText(layout.footer, static_cast<int>(state.footerAlignment | Qt::AlignVCenter), state.footer);
-    }
-    const QRectF inside(plot.left(), plot.top(), plot.width() + 1, plot.height() + 1);
-    painter.fillRect(inside, state.plotBackground.isValid() ? state.plotBackground : state.background);
-
-    const int axes = state.secondAxisShown ? 2 : 1;
-    auto axisColour = [&](int a) {
-        const QColor& c = state.y[static_cast<std::size_t>(a)].colour;
-        return c.isValid() ? c : state.foreground;
-    };
-
-    // Grids.
-    if (state.timeGrid) {
-        painter.setPen(QPen(state.foreground, 0, Qt::DotLine));
-        for (const ChartTick& tick : layout.timeTicks) {
-            painter.drawLine(QPointF(std::floor(tick.pixel), plot.top()),
-                             QPointF(std::floor(tick.pixel), plot.bottom()));
-        }
-    }
-    for (int a = 0; a < axes; ++a) {
-        if (state.y[static_cast<std::size_t>(a)].grid) {
-            painter.setPen(QPen(axisColour(a), 0, Qt::DotLine));
-            for (const ChartTick& tick : layout.yTicks[static_cast<std::size_t>(a)]) {
-                const double py = std::floor(tick.pixel);
-                painter.drawLine(QPointF(plot.left(), py), QPointF(plot.right(), py));
-            }
-        }
-    }
-
-    // The lines, clipped to the plot.
-    painter.save();
-    painter.setClipRect(inside);
-    for (int a = 0; a < axes; ++a) {
-        for (const ChartSeries& s : state.y[static_cast<std::size_t>(a)].sets) {
-            painter.setPen(
-                QPen(s.colour, std::max(0, s.width) <= 1 ? 0 : s.width, Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin));
-            const std::size_t n = std::min(s.x.size(), s.y.size());
-            for (const QPolygonF& line : DecimateSeries(s.x.data(), s.y.data(), n, layout, a)) {
-                if (line.size() == 1) {
-                    painter.drawPoint(line.front());
-                } else {
-                    painter.drawPolyline(line);
-                }
-            }
-        }
-    }
-    painter.restore();
-
-    // Frame, ticks and labels.
-    painter.setPen(QPen(state.foreground, 0));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(QRectF(plot.left() - 1, plot.top() - 1, plot.width() + 2, plot.height() + 2));
-    painter.setFont(state.axisFont);
-    const double labelTop = plot.bottom() + 1 + kTickLength + kGap;
-    for (const ChartTick& tick : layout.timeTicks) {
-        const double px = std::floor(tick.pixel);
-        painter.drawLine(QPointF(px, plot.bottom() + 1), QPointF(px, plot.bottom() + kTickLength));
-        const double w = axisMetrics.horizontalAdvance(tick.text) + 2;
-        painter.drawText(QRectF(px - w / 2, labelTop, w, lineHeight), Qt::AlignCenter, tick.text);
-        if (!tick.text2.isEmpty()) {
-            const double w2 = axisMetrics.horizontalAdvance(tick.text2) + 2;
-            const double x2 = std::clamp(px - w2 / 2, double(area.left()), area.right() + 1 - w2);
-            painter.drawText(QRectF(x2, labelTop + lineHeight, w2, lineHeight), Qt::AlignCenter, tick.text2);
-        }
-    }
-    if (!state.timeTitle.isEmpty()) {
-        const bool dateLine = std::any_of(layout.timeTicks.begin(), layout.timeTicks.end(),
-                                          [](const ChartTick& tick) { return !tick.text2.isEmpty(); });
-        const double titleTop = labelTop + lineHeight * (dateLine ? 2 : 1);
-        painter.drawText(QRectF(plot.left(), titleTop + kGap, plot.width(), lineHeight), Qt::AlignCenter,
-                         state.timeTitle);
-    }
-    for (int a = 0; a < axes; ++a) {
-        const bool isLeft = a == 0;
-        const double edge = isLeft ? plot.left() - 1 : plot.right() + 1;
-        const double sign = isLeft ? -1.0 : 1.0;
-        painter.setPen(QPen(axisColour(a), 0));
-        const double labelWidth = WidestText(layout.yTicks[static_cast<std::size_t>(a)], axisMetrics) + 2;
-        for (const ChartTick& tick : layout.yTicks[static_cast<std::size_t>(a)]) {
-            const double py = std::floor(tick.pixel);
-            painter.drawLine(QPointF(edge, py), QPointF(edge + sign * kTickLength, py));
-            const double x0 = isLeft ? edge - kTickLength - kGap - labelWidth : edge + kTickLength + kGap;
-            painter.drawText(QRectF(x0, py - lineHeight / 2, labelWidth, lineHeight),
-                             static_cast<int>((isLeft ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter), tick.text);
-        }
-        const QString& title = state.y[static_cast<std::size_t>(a)].title;
-        if (!title.isEmpty()) {
-            const double cx = edge + sign * (kTickLength + kGap + labelWidth + kGap + lineHeight / 2);
-            painter.save();
-            painter.translate(cx, plot.center().y());
-            painter.rotate(isLeft ? -90 : 90);
-            painter.drawText(QRectF(-plot.height() / 2, -lineHeight / 2, plot.height(), lineHeight), Qt::AlignCenter,
-                             axisMetrics.elidedText(title, Qt::ElideRight, plot.height()));
-            painter.restore();
-        }
-    }
-    painter.restore();
 }
 
 }  // namespace svu

@@ -1,12 +1,9 @@
 #pragma once
 
-// What a trend chart shows and how it is drawn: point sets with holes on a time axis, two Y axes
-// with fixed or automatic ranges and value labels, colours, fonts and grids. Nothing here needs a
-// window, so a chart can be drawn into any image for printing, the clipboard and tests.
-//
-// Drawing costs one pass over the points and then at most four points per pixel column: each
-// column keeps its first, lowest, highest and last point, so a million points draw like a few
-// thousand and the line still shows every peak.
+// What a trend chart shows and where its parts go: point sets with holes on a time axis, two Y
+// axes with fixed or automatic ranges and value labels, colours, fonts and grids, and the layout
+// computed for one size (ChartPainter draws it). Nothing here needs a window, so a chart can be
+// drawn into any image for printing, the clipboard and tests.
 
 #include <QColor>
 #include <QFont>
@@ -19,7 +16,7 @@
 
 #include "framework/LocalTime.h"
 
-class QPainter;
+class QFontMetricsF;
 
 namespace svu {
 
@@ -113,15 +110,13 @@ struct ChartLayout {
 /// Lays a chart out in `area`: ranges, ticks and labels, plot rectangle.
 ChartLayout ComputeChartLayout(const ChartState& state, const QRect& area);
 
-/// Draws a chart into `area` of any paint device.
-void PaintChart(QPainter& painter, const QRect& area, const ChartState& state);
+/// Length of the tick marks and the gap between a tick and its label, in pixels: the layout leaves
+/// room for them and the painter draws them.
+inline constexpr double kChartTickLength = 4.0;
+inline constexpr double kChartGap = 3.0;
 
-/// The pixel polylines that draw one series on Y axis `axis` (0 or 1) of `layout`, in one pass
-/// over the points (X ascending): at most the first, lowest, highest and last point of every
-/// pixel column, placed on that column and row; all points left or right of the plot share one
-/// column each and join the plot where their line crosses its edge; a hole ends a polyline.
-std::vector<QPolygonF> DecimateSeries(const double* x, const double* y, std::size_t count, const ChartLayout& layout,
-                                      int axis);
+/// Width of the widest label of `ticks` in `metrics`.
+double WidestTickText(const std::vector<ChartTick>& ticks, const QFontMetricsF& metrics);
 
 /// A pixel mapped into the chart.
 struct ChartPosition {

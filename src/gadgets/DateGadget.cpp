@@ -1,8 +1,6 @@
 #include "gadgets/DateGadget.h"
 
 #include "framework/Archive.h"
-#include "pages/GadgetPages.h"
-#include "pages/PropertySheet.h"
 
 namespace svu {
 
@@ -36,11 +34,6 @@ std::string DateGadget::Text() const {
 
 void DateGadget::Paint(QPainter& painter, const QRect& client) {
     DrawCaptionedText(painter, client, QString::fromStdString(Text()));
-}
-
-bool DateGadget::EditProperties(QWidget* parent) {
-    auto sheet = MakeBasicSheet(parent, *this, CurrentGadgetSheetContext());
-    return RunGadgetSheet(*sheet);
 }
 
 }  // namespace svu

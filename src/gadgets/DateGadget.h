@@ -24,7 +24,6 @@ public:
     /// True once the local day changed since the date shown.
     bool UpdateFromChannels() override;
     void Paint(QPainter& painter, const QRect& client) override;
-    bool EditProperties(QWidget* parent) override;
 
     /// The text drawn for the date shown.
     std::string Text() const;

@@ -19,7 +19,6 @@
 #include "gadgets/Dib.h"
 
 class QPainter;
-class QWidget;
 
 namespace svu {
 
@@ -95,8 +94,6 @@ public:
     /// Paints the client area (`client` in the painter's coordinates). The base fills it with
     /// the background colour and draws the captions.
     virtual void Paint(QPainter& painter, const QRect& client);
-    /// The kind's property sheet; true when it was closed with OK. The base has none yet.
-    virtual bool EditProperties(QWidget* parent) { return false; }
     /// The kind's own settings as name and text, in record order (for tools that show a file).
     virtual void DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const {}
     /// Whether the main font applies to the kind ("Main font..." is disabled otherwise).

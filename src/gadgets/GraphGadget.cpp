@@ -8,9 +8,9 @@
 
 #include "framework/Archive.h"
 #include "framework/TextUtil.h"
+#include "gadgets/ChartPainter.h"
 #include "historic/DayFiles.h"
 #include "historic/LogRecord.h"
-#include "pages/GraphPages.h"
 #include "stations/WSFile.h"
 #include "stations/WeatherStation.h"
 
@@ -436,10 +436,6 @@ ChartState GraphGadget::MakeChartState() const {
 void GraphGadget::Paint(QPainter& painter, const QRect& client) {
     EnsureConfigured();
     PaintChart(painter, client, MakeChartState());
-}
-
-bool GraphGadget::EditProperties(QWidget* parent) {
-    return EditGraphProperties(parent, *this);
 }
 
 void GraphGadget::DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const {

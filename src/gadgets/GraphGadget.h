@@ -50,7 +50,6 @@ public:
     /// Both traces start again (filled from the logs at their next reading).
     void ResetHistory() override;
     void Paint(QPainter& painter, const QRect& client) override;
-    bool EditProperties(QWidget* parent) override;
     void DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const override;
 
     /// Sizes the traces to the chart: one point per pixel of the client width (at least 2), the

@@ -7,7 +7,6 @@
 #include "framework/TextUtil.h"
 #include "gadgets/BitmapGadget.h"
 #include "gadgets/ValueGadget.h"
-#include "pages/StatePages.h"
 
 namespace svu {
 
@@ -98,10 +97,6 @@ void MultiStateGadget::Paint(QPainter& painter, const QRect& client) {
         painter.fillRect(client, ColourFromRef(backgroundColour));
     }
     DrawCaptions(painter, client);
-}
-
-bool MultiStateGadget::EditProperties(QWidget* parent) {
-    return EditMultiStateProperties(parent, *this);
 }
 
 void MultiStateGadget::DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const {

@@ -6,7 +6,6 @@
 #include "framework/Archive.h"
 #include "framework/TextUtil.h"
 #include "gadgets/MultiStateGadget.h"
-#include "pages/StatePages.h"
 
 namespace svu {
 
@@ -63,10 +62,6 @@ void MultiTextGadget::Paint(QPainter& painter, const QRect& client) {
         return;
     }
     DrawCaptionedText(painter, client, QString::fromStdString(texts[index]));
-}
-
-bool MultiTextGadget::EditProperties(QWidget* parent) {
-    return EditMultiTextProperties(parent, *this);
 }
 
 void MultiTextGadget::DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const {

@@ -24,7 +24,6 @@ public:
     /// True when the channel's value (as a number) differs from the one shown.
     bool UpdateFromChannels() override;
     void Paint(QPainter& painter, const QRect& client) override;
-    bool EditProperties(QWidget* parent) override;
     void DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const override;
 
     /// The index of the text for the current value; may lie beyond the texts (nothing shown).

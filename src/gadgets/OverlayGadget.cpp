@@ -9,7 +9,6 @@
 #include "gadgets/BitmapGadget.h"
 #include "gadgets/MultiStateGadget.h"
 #include "gadgets/RoseGeometry.h"
-#include "pages/OverlayPages.h"
 
 namespace svu {
 
@@ -127,10 +126,6 @@ void OverlayGadget::Paint(QPainter& painter, const QRect& client) {
         painter.drawPolygon(pointer);
     }
     painter.restore();
-}
-
-bool OverlayGadget::EditProperties(QWidget* parent) {
-    return EditOverlayProperties(parent, *this);
 }
 
 void OverlayGadget::DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const {

@@ -25,7 +25,6 @@ public:
     /// True when the direction (as a number) differs from the one shown.
     bool UpdateFromChannels() override;
     void Paint(QPainter& painter, const QRect& client) override;
-    bool EditProperties(QWidget* parent) override;
     void DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const override;
     bool UsesMainFont() const override { return false; }
 

@@ -20,7 +20,6 @@ public:
     /// then the concentration and direction sources.
     void Serialize(Archive& ar) override { SerializeRose(ar); }
     std::unique_ptr<Gadget> Clone() const override;
-    bool EditProperties(QWidget* parent) override;
 
 protected:
     RTDustRoseGadget(const RTDustRoseGadget& other) = default;

@@ -2,7 +2,6 @@
 
 #include "framework/Archive.h"
 #include "framework/TextUtil.h"
-#include "pages/RosePages.h"
 
 namespace svu {
 
@@ -31,10 +30,6 @@ std::string RTWindRoseGadget::Caption() const {
     const char* format = MetresToDistanceUnit(distanceUnit) == 1.0 ? "Prevailing direction %03.0f Deg, Wind run %.1f "
                                                                    : "Prevailing direction %03.0f Deg, Wind run %.2f ";
     return FormatC(format, History().PrevailingDirection(), run) + DistanceUnitName(distanceUnit);
-}
-
-bool RTWindRoseGadget::EditProperties(QWidget* parent) {
-    return EditRTWindRoseProperties(parent, *this);
 }
 
 void RTWindRoseGadget::DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const {

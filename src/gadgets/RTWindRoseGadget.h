@@ -21,7 +21,6 @@ public:
     /// origin, radius, step, window, then the speed and direction sources.
     void Serialize(Archive& ar) override { SerializeRose(ar); }
     std::unique_ptr<Gadget> Clone() const override;
-    bool EditProperties(QWidget* parent) override;
     void DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const override;
     HistoryKey CurrentHistoryKey() const override;
 

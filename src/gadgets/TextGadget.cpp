@@ -1,8 +1,6 @@
 #include "gadgets/TextGadget.h"
 
 #include "framework/Archive.h"
-#include "pages/GadgetPages.h"
-#include "pages/PropertySheet.h"
 
 namespace svu {
 
@@ -13,11 +11,6 @@ void TextGadget::Serialize(Archive& ar) {
 
 void TextGadget::Paint(QPainter& painter, const QRect& client) {
     DrawCaptionedText(painter, client, QString::fromStdString(text));
-}
-
-bool TextGadget::EditProperties(QWidget* parent) {
-    auto sheet = MakeTextSheet(parent, *this, text, CurrentGadgetSheetContext());
-    return RunGadgetSheet(*sheet);
 }
 
 }  // namespace svu

@@ -1,8 +1,6 @@
 #include "gadgets/TimeGadget.h"
 
 #include "framework/Archive.h"
-#include "pages/GadgetPages.h"
-#include "pages/PropertySheet.h"
 
 namespace svu {
 
@@ -33,11 +31,6 @@ std::string TimeGadget::Text() const {
 
 void TimeGadget::Paint(QPainter& painter, const QRect& client) {
     DrawCaptionedText(painter, client, QString::fromStdString(Text()));
-}
-
-bool TimeGadget::EditProperties(QWidget* parent) {
-    auto sheet = MakeBasicSheet(parent, *this, CurrentGadgetSheetContext());
-    return RunGadgetSheet(*sheet);
 }
 
 }  // namespace svu

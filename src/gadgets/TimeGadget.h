@@ -24,7 +24,6 @@ public:
     /// True once the local second changed since the time shown.
     bool UpdateFromChannels() override;
     void Paint(QPainter& painter, const QRect& client) override;
-    bool EditProperties(QWidget* parent) override;
 
     /// The text drawn for the time shown.
     std::string Text() const;

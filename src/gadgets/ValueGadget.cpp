@@ -5,7 +5,6 @@
 
 #include "framework/Archive.h"
 #include "framework/TextUtil.h"
-#include "pages/ValuePages.h"
 #include "stations/WeatherStation.h"
 
 namespace svu {
@@ -74,10 +73,6 @@ std::string ValueGadget::Text() const {
 
 void ValueGadget::Paint(QPainter& painter, const QRect& client) {
     DrawCaptionedText(painter, client, QString::fromStdString(Text()));
-}
-
-bool ValueGadget::EditProperties(QWidget* parent) {
-    return EditValueProperties(parent, *this);
 }
 
 void ValueGadget::DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const {

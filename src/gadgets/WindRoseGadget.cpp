@@ -10,7 +10,6 @@
 #include "framework/Archive.h"
 #include "framework/TextUtil.h"
 #include "gadgets/RoseGeometry.h"
-#include "pages/RosePages.h"
 #include "stations/WeatherStation.h"
 
 namespace svu {
@@ -140,10 +139,6 @@ void WindRoseGadget::Paint(QPainter& painter, const QRect& client) {
     painter.setBrush(colour);
     painter.drawPolygon(pointer);
     painter.restore();
-}
-
-bool WindRoseGadget::EditProperties(QWidget* parent) {
-    return EditWindRoseProperties(parent, *this);
 }
 
 void WindRoseGadget::DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const {

@@ -9,8 +9,8 @@
 //     auto sheet = MakeGadgetSheet(parent, gadget, "Properties - Value", context);   // + "Basic"
 //     sheet->AddPage(MakeDataSourcePage(gadget, 0, {}, context));
 //     sheet->AddPage(...the kind's own pages...);
-//     return RunGadgetSheet(*sheet);
-// and the kind's EditProperties passes CurrentGadgetSheetContext().
+//     return sheet;
+// and GadgetSheetRegistry lists it under the kind's type code.
 
 #include <QColor>
 #include <QFont>
@@ -49,7 +49,7 @@ struct GadgetSheetContext {
     std::function<void()> documentModified;
 };
 
-/// The context the kinds' EditProperties hand to their sheets; the view sets it when it gets its
+/// The context GadgetSheetRegistry::Edit hands to the sheets; the view sets it when it gets its
 /// document and stations.
 void SetGadgetSheetContext(GadgetSheetContext context);
 const GadgetSheetContext& CurrentGadgetSheetContext();

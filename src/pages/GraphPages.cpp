@@ -77,8 +77,4 @@ std::unique_ptr<PropertySheet> MakeGraphSheet(QWidget* parent, GraphGadget& gadg
     return sheet;
 }
 
-bool EditGraphProperties(QWidget* parent, GraphGadget& gadget) {
-    return RunGadgetSheet(*MakeGraphSheet(parent, gadget, CurrentGadgetSheetContext()));
-}
-
 }  // namespace svu

@@ -25,7 +25,4 @@ std::unique_ptr<PropertyPage> MakeTimebasePage(GraphGadget& gadget);
 /// "Timebase". OK starts again a trace whose source changed, and both when the time base changed.
 std::unique_ptr<PropertySheet> MakeGraphSheet(QWidget* parent, GraphGadget& gadget, const GadgetSheetContext& context);
 
-/// Runs the graph's sheet with the program's context; true for OK.
-bool EditGraphProperties(QWidget* parent, GraphGadget& gadget);
-
 }  // namespace svu

@@ -37,9 +37,4 @@ std::unique_ptr<PropertySheet> MakeOverlaySheet(QWidget* parent, OverlayGadget& 
     return sheet;
 }
 
-bool EditOverlayProperties(QWidget* parent, OverlayGadget& gadget) {
-    auto sheet = MakeOverlaySheet(parent, gadget, CurrentGadgetSheetContext());
-    return RunGadgetSheet(*sheet);
-}
-
 }  // namespace svu

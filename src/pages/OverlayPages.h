@@ -21,7 +21,4 @@ std::unique_ptr<PropertyPage> MakeOverlayPage(OverlayGadget& gadget);
 std::unique_ptr<PropertySheet> MakeOverlaySheet(QWidget* parent, OverlayGadget& gadget,
                                                 const GadgetSheetContext& context);
 
-/// Runs the overlay item's sheet with the program's context; true for OK.
-bool EditOverlayProperties(QWidget* parent, OverlayGadget& gadget);
-
 }  // namespace svu

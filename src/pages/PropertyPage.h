@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "pages/FieldBinder.h"
+#include "pages/PathField.h"
 
 class QBoxLayout;
 class QFormLayout;

@@ -206,16 +206,4 @@ std::unique_ptr<PropertySheet> MakeRTDustRoseSheet(QWidget* parent, RTDustRoseGa
     return sheet;
 }
 
-bool EditWindRoseProperties(QWidget* parent, WindRoseGadget& gadget) {
-    return RunGadgetSheet(*MakeWindRoseSheet(parent, gadget, CurrentGadgetSheetContext()));
-}
-
-bool EditRTWindRoseProperties(QWidget* parent, RTWindRoseGadget& gadget) {
-    return RunGadgetSheet(*MakeRTWindRoseSheet(parent, gadget, CurrentGadgetSheetContext()));
-}
-
-bool EditRTDustRoseProperties(QWidget* parent, RTDustRoseGadget& gadget) {
-    return RunGadgetSheet(*MakeRTDustRoseSheet(parent, gadget, CurrentGadgetSheetContext()));
-}
-
 }  // namespace svu

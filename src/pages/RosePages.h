@@ -31,9 +31,4 @@ std::unique_ptr<PropertySheet> MakeRTWindRoseSheet(QWidget* parent, RTWindRoseGa
 std::unique_ptr<PropertySheet> MakeRTDustRoseSheet(QWidget* parent, RTDustRoseGadget& gadget,
                                                    const GadgetSheetContext& context);
 
-/// The sheets run with the program's context; true for OK.
-bool EditWindRoseProperties(QWidget* parent, WindRoseGadget& gadget);
-bool EditRTWindRoseProperties(QWidget* parent, RTWindRoseGadget& gadget);
-bool EditRTDustRoseProperties(QWidget* parent, RTDustRoseGadget& gadget);
-
 }  // namespace svu

@@ -177,14 +177,4 @@ std::unique_ptr<PropertySheet> MakeMultiTextSheet(QWidget* parent, MultiTextGadg
     return sheet;
 }
 
-bool EditMultiStateProperties(QWidget* parent, MultiStateGadget& gadget) {
-    auto sheet = MakeMultiStateSheet(parent, gadget, CurrentGadgetSheetContext());
-    return RunGadgetSheet(*sheet);
-}
-
-bool EditMultiTextProperties(QWidget* parent, MultiTextGadget& gadget) {
-    auto sheet = MakeMultiTextSheet(parent, gadget, CurrentGadgetSheetContext());
-    return RunGadgetSheet(*sheet);
-}
-
 }  // namespace svu

@@ -39,8 +39,4 @@ std::unique_ptr<PropertySheet> MakeMultiStateSheet(QWidget* parent, MultiStateGa
 std::unique_ptr<PropertySheet> MakeMultiTextSheet(QWidget* parent, MultiTextGadget& gadget,
                                                   const GadgetSheetContext& context);
 
-/// Run the sheets with the program's context; true for OK.
-bool EditMultiStateProperties(QWidget* parent, MultiStateGadget& gadget);
-bool EditMultiTextProperties(QWidget* parent, MultiTextGadget& gadget);
-
 }  // namespace svu

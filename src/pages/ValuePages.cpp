@@ -31,9 +31,4 @@ std::unique_ptr<PropertySheet> MakeValueSheet(QWidget* parent, ValueGadget& gadg
     return sheet;
 }
 
-bool EditValueProperties(QWidget* parent, ValueGadget& gadget) {
-    auto sheet = MakeValueSheet(parent, gadget, CurrentGadgetSheetContext());
-    return RunGadgetSheet(*sheet);
-}
-
 }  // namespace svu

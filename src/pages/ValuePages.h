@@ -20,7 +20,4 @@ std::unique_ptr<PropertyPage> MakeValueFormatPage(ValueGadget& gadget);
 /// "Properties - Value": "Basic", "Data source", "Format".
 std::unique_ptr<PropertySheet> MakeValueSheet(QWidget* parent, ValueGadget& gadget, const GadgetSheetContext& context);
 
-/// Runs the value item's sheet with the program's context; true for OK.
-bool EditValueProperties(QWidget* parent, ValueGadget& gadget);
-
 }  // namespace svu

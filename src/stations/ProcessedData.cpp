@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "derived/Formulas.h"
 #include "framework/Archive.h"
 #include "framework/FieldVisitor.h"
+#include "framework/NumberFormat.h"
 #include "stations/WeatherStation.h"
 
 namespace svu {

@@ -13,6 +13,8 @@
 #include "framework/Settings.h"
 #include "framework/TempDir.h"
 #include "gadgets/TextGadget.h"
+#include "pages/GadgetPages.h"
+#include "pages/GadgetSheetRegistry.h"
 #include "pages/PagesTestSupport.h"
 #include "runtime/Runtime.h"
 #include "stations/Alarm.h"
@@ -221,6 +223,38 @@ TEST_F(ViewTest, AddCopyAndDeleteKeepTheListOrder) {
     view_.SetLayoutLocked(true);
     view_.CopyGadget(*doc_.gadgets.front());
     EXPECT_EQ(doc_.gadgets.size(), 2u);
+}
+
+TEST_F(ViewTest, ItemSheetsComeFromTheRegistryByKind) {
+    view_.show();
+    view_.InitialUpdate();
+    QString caption;
+    test::WhenModal([&caption](QWidget* sheet) {
+        caption = sheet->windowTitle();
+        test::ClickCancel(sheet);
+    });
+    Gadget* added = view_.AddDisplayItemAt(3, QPoint(0, 0));
+    ASSERT_NE(added, nullptr);
+    EXPECT_EQ(caption, "Properties - Value");
+
+    // Whatever sheet the registry holds for the kind is the one "Properties..." opens.
+    Gadget* asked = nullptr;
+    GadgetSheetRegistry& registry = GadgetSheetRegistry::Instance();
+    GadgetSheetRegistry::Maker previous = registry.Register(
+        3, [&asked](QWidget* parent, Gadget& gadget, const GadgetSheetContext&) -> std::unique_ptr<PropertySheet> {
+            asked = &gadget;
+            return std::make_unique<PropertySheet>(parent, QStringLiteral("Stand-in"));
+        });
+    doc_.SetModifiedFlag(false);
+    test::WhenModal([&caption](QWidget* sheet) {
+        caption = sheet->windowTitle();
+        test::ClickOk(sheet);
+    });
+    view_.EditGadgetProperties(*added);
+    registry.Register(3, std::move(previous));
+    EXPECT_EQ(asked, added);
+    EXPECT_EQ(caption, "Stand-in");
+    EXPECT_TRUE(doc_.IsModified());
 }
 
 }  // namespace

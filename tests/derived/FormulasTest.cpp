@@ -6,36 +6,27 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "derived/Formulas.h"
+#include "derived/ProcessedBeaufort.h"
+#include "derived/ProcessedQFE.h"
+#include "derived/ProcessedWetBulb.h"
+#include "derived/TestStation.h"
 #include "derived/ValueParse.h"
+#include "framework/NumberFormat.h"
 #include "framework/TextUtil.h"
 
 namespace svu {
 namespace {
 
+using test::TestStation;
+
 std::string G5(double v) {
     char buf[kNumberTextSize];
     const std::size_t n = FormatG5To(buf, v);
     return std::string(buf, n);
-}
-
-TEST(Formulas, FormatMatchesPrintfG5) {
-    EXPECT_EQ(G5(12.34567), "12.346");
-    EXPECT_EQ(G5(0.0), "0");
-    EXPECT_EQ(G5(123456.7), "1.2346E+05");
-    EXPECT_EQ(G5(0.00001234), "1.234E-05");
-    EXPECT_EQ(G5(-359.9), "-359.9");
-    std::mt19937_64 rng(7);
-    std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
-    std::uniform_int_distribution<int> exponent(-40, 40);
-    for (int i = 0; i < 20000; ++i) {
-        const double v = mantissa(rng) * std::pow(10.0, exponent(rng));
-        ASSERT_EQ(G5(v), FormatG5(v)) << v;
-    }
-    for (const double v : {0.5, 1.5, 2.5, 99999.5, 999995.0, 0.000099995, 1e15, -0.0}) {
-        EXPECT_EQ(G5(v), FormatG5(v)) << v;
-    }
 }
 
 TEST(Formulas, ParseValueIsAtoF) {
@@ -79,19 +70,52 @@ TEST(Formulas, VapourDewAndWetBulb) {
     EXPECT_FALSE(DewPoint(std::pow(10.0, 8.2857)).has_value());
 
     // Saturated air: the wet bulb is the air temperature.
-    EXPECT_NEAR(*WetBulbTemperature(20.0f, 100.0, 1013.0), 20.0, 0.01);
-    const auto dry = WetBulbTemperature(20.0f, 50.0, 1013.0);
-    ASSERT_TRUE(dry.has_value());
-    EXPECT_GT(*dry, 9.0);
-    EXPECT_LT(*dry, 20.0);
+    EXPECT_NEAR(*WetBulbTemperature(20.0f, 100.0, 1013.0), 20.0, 1e-12);
     EXPECT_FALSE(WetBulbTemperature(20.0f, 0.0, 1013.0).has_value());
 }
 
+// Values worked by hand through the documented steps (single precision where they say "as float").
+TEST(Formulas, WetBulbPinnedToWorkedValues) {
+    EXPECT_NEAR(*WetBulbTemperature(20.0f, 50.0, 1013.0), 14.198497240572657, 1e-9);
+    EXPECT_NEAR(*WetBulbTemperature(25.3f, 62.0, 1008.4), 20.191658224653718, 1e-9);
+    EXPECT_NEAR(*WetBulbTemperature(-5.0f, 80.0, 990.0), -5.831573958984283, 1e-9);
+
+    TestStation st(3);
+    auto& wet = st.Add<ProcessedWetBulb>();
+    wet.pressureChannel = 0;
+    wet.humidityChannel = 1;
+    wet.temperatureChannel = 2;
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"1013", "50", "20"}, "14.198"},
+        {{"1008.4", "62", "25.3"}, "20.192"},
+        {{"990", "80", "-5"}, "-5.8316"},
+        {{"1013", "100", "30"}, "30"},
+    };
+    for (const auto& [inputs, text] : cases) {
+        st.Reading(0, inputs);
+        EXPECT_EQ(st.Out(), text) << inputs[2];
+    }
+}
+
 TEST(Formulas, PressureReductions) {
-    EXPECT_DOUBLE_EQ(QfePressure(1000.0, 15.0, 0.0f), 1000.0);
-    EXPECT_GT(QfePressure(1000.0, 15.0, 10.0f), 1000.0);
-    EXPECT_DOUBLE_EQ(QnhPressure(1000.0, 0.0f), 1000.0);
-    EXPECT_GT(QnhPressure(1000.0, 100.0f), 1011.0);
+    EXPECT_EQ(QfePressure(1013.2, 20.0, 0.0f), 1013.2);  // height 0: the pressure itself
+    EXPECT_NEAR(QfePressure(1000.0, 15.0, 10.0f), 1001.1276187663159, 1e-9);
+    EXPECT_NEAR(QfePressure(1013.2, 20.0, 25.5f), 1016.0685496498626, 1e-9);
+    EXPECT_NEAR(QfePressure(995.0, -3.0, -12.0f), 993.570467911605, 1e-9);  // sensor below the runway
+    EXPECT_EQ(QnhPressure(980.0, 0.0f), 980.0);                             // height 0: the QFE itself
+    EXPECT_NEAR(QnhPressure(1000.0, 100.0f), 1011.9439442151894, 1e-9);
+    EXPECT_NEAR(QnhPressure(1001.2, 84.0f), 1011.2349210572387, 1e-9);
+
+    TestStation st(2);
+    auto& qfe = st.Add<ProcessedQFE>();
+    qfe.pressureChannel = 0;
+    qfe.temperatureChannel = 1;
+    qfe.sensorHeight = 10.0f;
+    st.Reading(0, {"1000", "15"});
+    EXPECT_EQ(st.Out(), "1001.1");
+    qfe.sensorHeight = -12.0f;
+    st.Reading(1, {"995", "-3"});
+    EXPECT_EQ(st.Out(), "993.57");
     EXPECT_FALSE(std::isfinite(QnhPressure(0.0, 0.0f)));  // written as nothing by the channel
 }
 
@@ -104,13 +128,48 @@ TEST(Formulas, WindComponents) {
 }
 
 TEST(Formulas, BeaufortScale) {
-    EXPECT_EQ(BeaufortForce(0.5), 0);
-    EXPECT_EQ(BeaufortForce(0.52), 1);
+    EXPECT_EQ(BeaufortForce(0.5), 0);   // 0.97 knots
+    EXPECT_EQ(BeaufortForce(0.52), 1);  // 1.01 knots
     EXPECT_EQ(BeaufortForce(33.0), 12);
     EXPECT_STREQ(BeaufortText(BeaufortForce(33.0)), "Hurricane");
-    EXPECT_STREQ(BeaufortText(0), "Calm");
-    EXPECT_EQ(BeaufortForce(10.0), 5);  // 19.4 knots
     EXPECT_EQ(BeaufortForce(std::numeric_limits<double>::quiet_NaN()), 0);
+    EXPECT_EQ(BeaufortForce(-3.0), 0);
+}
+
+// Each force ends where the speed in knots (m/s x 1.942603, in single precision) reaches its
+// limit: a speed whose knots fall one float short of the limit keeps the force, one whose knots
+// reach it exactly is the next force.
+TEST(Formulas, BeaufortLimitsBothSides) {
+    const float kLimits[12] = {1.0f, 3.5f, 6.5f, 10.5f, 16.5f, 21.5f, 27.5f, 33.5f, 40.5f, 47.5f, 55.5f, 63.5f};
+    const double perKnot = 1.0 / static_cast<double>(1.942603f);
+    for (int force = 0; force < 12; ++force) {
+        const float limit = kLimits[force];
+        EXPECT_EQ(BeaufortForce(std::nextafter(limit, 0.0f) * perKnot), force) << limit;
+        EXPECT_EQ(BeaufortForce(limit * perKnot), force + 1) << limit;
+    }
+
+    // The same limits as the channel reads them, in m/s texts to four places.
+    const char* kBelowAndAbove[12][2] = {
+        {"0.5147", "0.5148"},   {"1.8017", "1.8018"},   {"3.3460", "3.3461"},   {"5.4051", "5.4052"},
+        {"8.4937", "8.4938"},   {"11.0676", "11.0677"}, {"14.1562", "14.1563"}, {"17.2449", "17.2450"},
+        {"20.8483", "20.8484"}, {"24.4517", "24.4518"}, {"28.5699", "28.5700"}, {"32.6880", "32.6881"},
+    };
+    const char* kTexts[13] = {"Calm",         "Light air",     "Light breeze", "Gentle breeze", "Moderate breeze",
+                              "Fresh breeze", "Strong breeze", "Near gale",    "Gale",          "Strong gale",
+                              "Storm",        "Violent storm", "Hurricane"};
+    TestStation st(1);
+    auto& number = st.Add<ProcessedBeaufort>();
+    number.sourceChannel = 0;
+    auto& text = st.Add<ProcessedBeaufort>();
+    text.sourceChannel = 0;
+    text.textDescription = 1;
+    for (int force = 0; force < 12; ++force) {
+        for (int side = 0; side < 2; ++side) {
+            st.Reading(0, {kBelowAndAbove[force][side]});
+            EXPECT_EQ(st.Out(0), std::to_string(force + side)) << kBelowAndAbove[force][side];
+            EXPECT_EQ(st.Out(1), kTexts[force + side]) << kBelowAndAbove[force][side];
+        }
+    }
 }
 
 TEST(Formulas, ComparisonAndSector) {

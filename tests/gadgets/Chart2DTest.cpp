@@ -8,6 +8,7 @@
 #include <random>
 
 #include "gadgets/Chart2D.h"
+#include "gadgets/ChartPainter.h"
 
 namespace svu {
 namespace {
