@@ -69,7 +69,7 @@ public:
     bool EnterMenu();
 
     /// Opens the port when it is not open: message and report when it cannot be.
-    bool OpenPort();
+    virtual bool OpenPort();
     /// The settings file whose [Ports] section maps port numbers to devices; by default the
     /// program folder's settings file.
     void SetPortSettingsPath(std::string path) { portSettingsPath_ = std::move(path); }

@@ -9,6 +9,7 @@
 
 #include "sim/DirectSimOptions.h"
 #include "sim/DirectSimulator.h"
+#include "sim/SimPrograms.h"
 
 namespace {
 
@@ -26,6 +27,8 @@ prints the device to use as the station's serial port and runs until stopped (Ct
 Instruments:
   direct    the instrument of a Direct station: terminal menu, real-time lines,
             configuration dialogues, logger memory dump by XMODEM
+  generic   a device answering request patterns with set replies (Generic (Serial))
+  modem     a Hayes modem that connects a caller to a simulated instrument
 
 Run "stratavue-sim INSTRUMENT --help" for the options of one instrument.
 )";
@@ -77,6 +80,13 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 2, argv + argc);
     if (instrument == "direct") {
         return RunDirect(args);
+    }
+    if (instrument == "generic" || instrument == "modem") {
+        std::signal(SIGINT, OnSignal);
+        std::signal(SIGTERM, OnSignal);
+        std::signal(SIGHUP, OnSignal);
+        std::signal(SIGPIPE, SIG_IGN);
+        return instrument == "generic" ? svu::sim::RunGenericSim(args, gStop) : svu::sim::RunModemSim(args, gStop);
     }
     std::cerr << "stratavue-sim: unknown instrument \"" << instrument << "\" (see --help)\n";
     return 2;
