@@ -76,8 +76,7 @@ TEST_F(GenericSerialSheetTest, ScriptDialogEditsEachScriptAndTheConnection) {
 TEST_F(GenericSerialSheetTest, ChannelListAddsDeletesAndRenamesOnOk) {
     auto dew = std::make_unique<ProcessedDew>();
     dew->name = "Dew";
-    dew->temperatureChannel = 0;
-    dew->humidityChannel = 1;
+    dew->vapourChannel = 1;
     station.derived.push_back(std::move(dew));
     station.channelNames.push_back("Dew");
     station.channelCount = 4;
@@ -100,6 +99,7 @@ TEST_F(GenericSerialSheetTest, ChannelListAddsDeletesAndRenamesOnOk) {
     test::Type(sheet.get(), "editText", "Air temperature");
     test::Click(sheet.get(), "edit");
     EXPECT_EQ(station.rawChannelCount, 3);  // nothing changes before OK
+    test::SaveScreenshot(*sheet, "dialog-generic-channels.png");
     test::ClickOk(sheet.get());
 
     EXPECT_EQ(station.rawChannelCount, 3);
@@ -109,8 +109,7 @@ TEST_F(GenericSerialSheetTest, ChannelListAddsDeletesAndRenamesOnOk) {
     EXPECT_EQ(station.channelTypes.size(), 4u);
     EXPECT_EQ(station.values.size(), 4u);
     const auto& kept = static_cast<const ProcessedDew&>(*station.derived[0]);
-    EXPECT_EQ(kept.temperatureChannel, 0);
-    EXPECT_EQ(kept.humidityChannel, 1);
+    EXPECT_EQ(kept.vapourChannel, 1);
     EXPECT_EQ(station.alarms[0]->channel, 3);
 
     // Deleting a channel a derived channel reads leaves it without one.
@@ -119,7 +118,7 @@ TEST_F(GenericSerialSheetTest, ChannelListAddsDeletesAndRenamesOnOk) {
     test::Find<QListWidget>(again.get(), "channelList")->setCurrentRow(1);
     test::Click(again.get(), "delete");
     test::ClickOk(again.get());
-    EXPECT_EQ(kept.humidityChannel, -1);
+    EXPECT_EQ(kept.vapourChannel, -1);
     EXPECT_EQ(station.alarms[0]->channel, 2);
 }
 
