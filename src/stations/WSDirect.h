@@ -82,6 +82,8 @@ public:
 protected:
     /// Copies the settings; the copy has its own, not yet created, control.
     WSDirect(const WSDirect& other);
+    /// Waits for the instrument end early on the stop request (for kinds with a thread of their own).
+    void SetStopAware(bool on) { stopAware_ = on; }
 
 private:
     /// A wait for the instrument ended by the stop request of a running acquisition.

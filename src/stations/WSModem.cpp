@@ -134,10 +134,12 @@ bool WSModem::Call() {
 
 void WSModem::ThreadFunction(StationHost& host) {
     inThread_ = true;
+    SetStopAware(true);
     StartRealtime();
     ModemLine::RunCalls(*this, host, line_.LockName(modemName), nextPoll, [this] { return Call(); });
     StopRealtime();
     ClosePort();
+    SetStopAware(false);
     inThread_ = false;
 }
 
