@@ -52,9 +52,10 @@ bool ModemLine::Dial(WeatherStation& station, SerialControl& control, const std:
     if (Connected()) {
         return true;
     }
-    if (ask && station.host != nullptr &&
-        station.host->Ui().MessageBox(FormatString(kPhoneOut, station.name.c_str()), kCaption, MsgButtons::YesNo,
-                                      MsgIcon::Question) != MsgResult::Yes) {
+    // Nobody phones out on the user's behalf without asking; with nobody to ask, nobody phones.
+    if (ask && (station.host == nullptr ||
+                station.host->Ui().MessageBox(FormatString(kPhoneOut, station.name.c_str()), kCaption,
+                                              MsgButtons::YesNo, MsgIcon::Question) != MsgResult::Yes)) {
         return false;
     }
     // A worker thread's call ends on the stop request; the user's operations run to their time-outs.

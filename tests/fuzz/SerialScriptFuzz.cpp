@@ -1,6 +1,6 @@
 // Untrusted scripts and device bytes of the generic serial station: the script is the input up to
 // the first NUL byte, what the device sends is the rest. Every run must end (by its last line, a
-// runaway loop or the stop request after a minute of simulated time) and keep its buffers bounded.
+// runaway loop or the stop request after ten seconds of simulated time) and keep its buffers bounded.
 
 #include <chrono>
 #include <cstddef>
@@ -28,7 +28,7 @@ public:
         return static_cast<unsigned char>(bytes_[at_++]);
     }
     void Flush() override {}
-    bool StopRequested() const override { return clock_.TickMs() >= 60000; }
+    bool StopRequested() const override { return clock_.TickMs() >= 10000; }
 
 private:
     svu::ManualClock& clock_;

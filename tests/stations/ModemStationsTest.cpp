@@ -126,6 +126,15 @@ TEST(VelaAverage, DirectionsAsVectorsOthersArithmetically) {
     EXPECT_EQ(AverageVelaLines({"d,t,1.5", "d,t,2"}, 1, {0}), (std::vector<std::string>{"1.75"}));
 }
 
+TEST(ModemGrid, CallsKeepToTheGridAndSkipMissedTimes) {
+    const TimeT start = FromLocal(2026, 3, 1, 9, 10, 0);
+    // A call at 09:10 that ended at 09:12 is followed by one at 09:40 ...
+    EXPECT_EQ(ModemLine::NextOnGrid(start, start + 120, 30), FromLocal(2026, 3, 1, 9, 40, 0));
+    // ... and one that ended after 09:40 by one at 10:10.
+    EXPECT_EQ(ModemLine::NextOnGrid(start, FromLocal(2026, 3, 1, 9, 41, 0), 30), FromLocal(2026, 3, 1, 10, 10, 0));
+    EXPECT_EQ(ModemLine::NextOnGrid(start + 3600, start, 30), start + 3600);  // not yet due: unchanged
+}
+
 TEST_F(ModemStationsTest, ModemStationCallsOnItsGridThroughBusyAndALostLine) {
     sim::DirectSimOptions direct;
     // Lines come slowly, so the line is lost before the instrument sends one.
