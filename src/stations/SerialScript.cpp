@@ -56,6 +56,7 @@ bool QuotedText(std::string_view rest, std::string& text) {
 void ScriptState::BeginPoll() {
     rxBuffer.clear();
     result.clear();
+    rxChecksum = -1;  // a checksum of an earlier poll must not vouch for this one's bytes
     lastResult = false;
     timeoutMs = 0;
     masked = false;

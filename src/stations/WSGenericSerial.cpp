@@ -232,13 +232,23 @@ bool WSGenericSerial::RunScript(const std::string& text) {
 bool WSGenericSerial::Poll() {
     const TimeT pollTime = GetClock().Now();
     script_.BeginPoll();
+    // The script dialog may change the scripts (under the lock) while acquisition runs.
+    std::string connectText;
+    std::string realtimeText;
+    std::string disconnectText;
+    {
+        std::lock_guard guard(lock);
+        connectText = connectScript;
+        realtimeText = realtimeScript;
+        disconnectText = disconnectScript;
+    }
     if (!OpenConnection()) {
         openFailed_ = true;
         return false;
     }
     openFailed_ = false;
     bool stored = false;
-    if (RunScript(connectScript) && RunScript(realtimeScript)) {
+    if (RunScript(connectText) && RunScript(realtimeText)) {
         // A poll whose receive timed out or whose checksum was wrong stores nothing: the values
         // of an earlier poll must not be logged again as a new reading.
         if (script_.ReadingValid()) {
@@ -255,7 +265,7 @@ bool WSGenericSerial::Poll() {
         }
     }
     if (!Cancelled() && comm_->GetState() == SerialControl::State::Open) {
-        RunScript(disconnectScript);
+        RunScript(disconnectText);
     }
     CloseConnection();
     return stored;
