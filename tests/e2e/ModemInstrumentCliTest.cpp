@@ -29,7 +29,11 @@ TEST(ModemInstrumentCli, EachOperationIsACallAndTheDownloadEqualsTheDirectOne) {
     options.startTime = FromLocal(2026, 3, 1, 0, 10, 0);
 
     test::ProgramFolder folder;
-    ::setenv("STRATAVUE_RUNTIME_DIR", folder.File("run").c_str(), 1);
+    // The modem's named mutex lives in the test's folder.
+    struct RuntimeDir {
+        explicit RuntimeDir(const std::string& path) { ::setenv("STRATAVUE_RUNTIME_DIR", path.c_str(), 1); }
+        ~RuntimeDir() { ::unsetenv("STRATAVUE_RUNTIME_DIR"); }
+    } runtimeDir(folder.File("run"));
     sim::ModemSimOptions modemOptions;
     modemOptions.guardMs = 100;
     sim::ModemDevice modem(modemOptions, std::make_unique<sim::DirectBehindModem>(options));
@@ -81,7 +85,6 @@ TEST(ModemInstrumentCli, EachOperationIsACallAndTheDownloadEqualsTheDirectOne) {
     EXPECT_NE(viaModem.find("Ch4"), std::string::npos);
     EXPECT_EQ(viaModem, ReadFileBytes(folder.File("cable.log")));
     EXPECT_EQ(calls().size(), 4u);
-    ::unsetenv("STRATAVUE_RUNTIME_DIR");
 }
 
 }  // namespace

@@ -168,7 +168,11 @@ TEST(ModemRun, TwoRunningCopiesTakeTurnsOnOneModemAndStoreTheAverages) {
     ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(modem); }, 30));
 
     // Both copies find the modem's named mutex in the same runtime folder.
-    ::setenv("STRATAVUE_RUNTIME_DIR", shared.File("run").c_str(), 1);
+    struct RuntimeDir {
+        explicit RuntimeDir(const std::string& path) { ::setenv("STRATAVUE_RUNTIME_DIR", path.c_str(), 1); }
+        ~RuntimeDir() { ::unsetenv("STRATAVUE_RUNTIME_DIR"); }
+    };
+    auto runtimeDir = std::make_unique<RuntimeDir>(shared.File("run"));
     test::ProgramFolder folders[2];
     std::vector<pid_t> runs;
     for (int i = 0; i < 2; ++i) {
@@ -188,7 +192,7 @@ TEST(ModemRun, TwoRunningCopiesTakeTurnsOnOneModemAndStoreTheAverages) {
         runs.push_back(Spawn(programs.cli, {"--program-dir=" + folders[i].Path(), "run", "--for", "600"}));
         ASSERT_GT(runs.back(), 0);
     }
-    ::unsetenv("STRATAVUE_RUNTIME_DIR");
+    runtimeDir.reset();
     // The first calls start the loggers; a minute later each copy collects and averages.
     EXPECT_TRUE(WaitFor(
         [&] {
