@@ -1,5 +1,6 @@
 #include "platform/HayesModem.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "framework/Clock.h"
@@ -116,8 +117,10 @@ bool HayesModem::Command(const std::string& command) {
     if (!control_.Output(command + "\r") || !control_.WaitSendComplete(timing_.commandMs)) {
         return false;
     }
+    // A chattering line must not keep the command waiting past its time-out.
+    const int64_t end = clock_.TickMs() + timing_.commandMs;
     std::string line;
-    while (ReadResultLine(line, timing_.commandMs)) {
+    while (ReadResultLine(line, static_cast<int>(std::max<int64_t>(end - clock_.TickMs(), 0)))) {
         const std::string_view text = Trim(line);
         if (text == "OK") {
             return true;
@@ -199,7 +202,6 @@ void HayesModem::HangUp() {
         control_.Output("+++");
         control_.WaitSendComplete(timing_.commandMs);
         Pause(timing_.guardMs);
-        std::string line;
         partial_.clear();
         control_.DiscardInput();
         Command("ATH");
