@@ -64,6 +64,9 @@ std::vector<std::string> AverageVelaLines(const std::vector<std::string>& lines,
         const std::vector<std::string_view> fields = Fields(line);
         for (std::size_t i = 0; i < r && i + 2 < fields.size(); ++i) {
             const double value = AtoF(fields[i + 2]);
+            if (!std::isfinite(value)) {
+                continue;  // an overflowing field is noise, not a reading
+            }
             sum[i] += value;
             sumSin[i] += std::sin(value * std::numbers::pi / 180.0);
             sumCos[i] += std::cos(value * std::numbers::pi / 180.0);
@@ -76,7 +79,10 @@ std::vector<std::string> AverageVelaLines(const std::vector<std::string>& lines,
             continue;
         }
         const bool direction = i < channelTypes.size() && channelTypes[i] == kWindDirection;
-        values[i] = FormatG5(direction ? VectorMean(sumSin[i], sumCos[i]) : sum[i] / static_cast<double>(count[i]));
+        const double mean = direction ? VectorMean(sumSin[i], sumCos[i]) : sum[i] / static_cast<double>(count[i]);
+        if (std::isfinite(mean)) {
+            values[i] = FormatG5(mean);
+        }
     }
     return values;
 }
