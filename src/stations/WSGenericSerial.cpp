@@ -13,6 +13,7 @@
 #include "platform/NamedMutex.h"
 #include "platform/SerialControl.h"
 #include "platform/SerialDevices.h"
+#include "stations/ModemLine.h"
 #include "stations/ScriptLanguage.h"
 #include "stations/StationReports.h"
 
@@ -289,14 +290,8 @@ void WSGenericSerial::ThreadFunction(StationHost& host) {
             clock.SleepFor(std::chrono::milliseconds(kIdleMs));
             return;
         }
-        if (connection == kModem) {
-            const TimeT step = static_cast<TimeT>(std::max(callInterval, 1)) * 60;
-            while (nextPoll <= now) {
-                nextPoll += step;
-            }
-        } else {
-            nextPoll = now;
-        }
+        // A modem call keeps to the grid of the call interval; a serial line is polled again at once.
+        nextPoll = connection == kModem ? ModemLine::NextOnGrid(nextPoll, now, callInterval) : now;
         if (!mutex.Lock([&] { return host.StopRequested(); })) {
             if (!host.StopRequested()) {
                 ReportOnce(mutex.Error());
