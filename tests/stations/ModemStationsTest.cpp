@@ -137,7 +137,6 @@ TEST(ModemGrid, CallsKeepToTheGridAndSkipMissedTimes) {
 
 TEST_F(ModemStationsTest, ModemStationCallsOnItsGridThroughBusyAndALostLine) {
     sim::DirectSimOptions direct;
-    // Lines come slowly, so the line is lost before the instrument sends one.
     direct.periodMs = 1500;
     sim::ModemSimOptions options;
     options.busyFirst = 1;
@@ -152,7 +151,7 @@ TEST_F(ModemStationsTest, ModemStationCallsOnItsGridThroughBusyAndALostLine) {
     station.channelNames.assign(8, "x");
     station.ResetValues();
     const Joiner joiner = StartThread(station);
-    ASSERT_TRUE(WaitFor([&] { return Calls().size() >= 5 && Calls()[4].endTick >= 0; }));
+    ASSERT_TRUE(WaitFor([&] { return Calls().size() >= 5 && Calls()[4].endTick >= 0; }, 120));
     StopThread();
     station.CloseLogFile();
     const std::vector<sim::ModemCall> calls = Calls();
@@ -162,10 +161,13 @@ TEST_F(ModemStationsTest, ModemStationCallsOnItsGridThroughBusyAndALostLine) {
         EXPECT_FALSE(call.overlap);
     }
     EXPECT_NE(reports.ErrorText().find(Str(552) + std::string(" (BUSY)")), std::string::npos) << reports.ErrorText();
-    // One reading per call that got through (calls 3 and 5; 4 lost its line).
+    // One reading per call that got through: every call that ended normally stored one, and no
+    // call stored more (a call whose line was lost may have got its line first).
+    std::size_t completed = 0;
     std::size_t connected = 0;
     for (const sim::ModemCall& call : calls) {
-        connected += call.result == "CONNECT" && call.ended == "ATH" ? 1 : 0;
+        completed += call.ended == "ATH" ? 1 : 0;
+        connected += call.result == "CONNECT" ? 1 : 0;
     }
     std::size_t records = 0;
     for (const auto& entry : std::filesystem::directory_iterator(reports.dir.Path())) {
@@ -173,8 +175,9 @@ TEST_F(ModemStationsTest, ModemStationCallsOnItsGridThroughBusyAndALostLine) {
             records += Count(ReadFileBytes(entry.path().string()), "\r\n") - 9;  // less the heading
         }
     }
-    EXPECT_GE(connected, 2u);
-    EXPECT_EQ(records, connected);
+    EXPECT_GE(completed, 2u);
+    EXPECT_GE(records, completed);
+    EXPECT_LE(records, connected);
 }
 
 TEST_F(ModemStationsTest, MemoryDownloadThroughACallEqualsTheDirectOne) {

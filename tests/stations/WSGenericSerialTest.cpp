@@ -119,11 +119,16 @@ protected:
         host.clock = &clock;
         return *station;
     }
-    void Serve(sim::SimDevice& device) {
+    // The device is the fixture's, so it outlives the runner's thread.
+    template <class Device>
+    Device& Serve(std::unique_ptr<Device> served) {
+        Device& device = *served;
+        device_ = std::move(served);
         runner = std::make_unique<sim::PtyDeviceRunner>(device);
         std::string error;
-        ASSERT_TRUE(runner->Start(reports.dir.File("dev"), &error)) << error;
+        EXPECT_TRUE(runner->Start(reports.dir.File("dev"), &error)) << error;
         Profile(reports.dir.File("stratavue.ini")).WriteString("Ports", "COM3", reports.dir.File("dev"));
+        return device;
     }
     // Every test ends its threads before its stations go.
     void StopAll() {
@@ -144,14 +149,14 @@ protected:
     ScopedEnv runtime{"STRATAVUE_RUNTIME_DIR", reports.dir.File("run")};
     FastCalendarClock clock{FromLocal(2026, 3, 1, 10, 7, 0)};
     Host host;
+    std::unique_ptr<sim::SimDevice> device_;
     std::unique_ptr<sim::PtyDeviceRunner> runner;
     std::vector<std::unique_ptr<WSGenericSerial>> owned;
     std::vector<std::thread> threads;
 };
 
 TEST_F(GenericSerialTest, StoresEachGoodReplyAndNothingForABadChecksum) {
-    sim::GenericDevice device(Device(3));
-    Serve(device);
+    Serve(std::make_unique<sim::GenericDevice>(Device(3)));
     WSGenericSerial& station = Station("Gen");
     Start(station);
     ASSERT_TRUE(WaitFor([&] { return Records(Log("Gen")).size() >= 6; }));
@@ -170,8 +175,7 @@ TEST_F(GenericSerialTest, StoresEachGoodReplyAndNothingForABadChecksum) {
 }
 
 TEST_F(GenericSerialTest, StationsOnOnePortTakeTurns) {
-    sim::GenericDevice device(Device());
-    Serve(device);
+    Serve(std::make_unique<sim::GenericDevice>(Device()));
     WSGenericSerial& first = Station("One");
     WSGenericSerial& second = Station("Two");
     Start(first);
@@ -187,8 +191,7 @@ TEST_F(GenericSerialTest, CallsOnTheGridThroughAModemAndSurvivesABusyLine) {
     sim::ModemSimOptions modemOptions;
     modemOptions.busyFirst = 1;
     modemOptions.guardMs = 100;
-    sim::ModemDevice modem(modemOptions, std::make_unique<sim::GenericDevice>(Device()));
-    Serve(modem);
+    Serve(std::make_unique<sim::ModemDevice>(modemOptions, std::make_unique<sim::GenericDevice>(Device())));
     WSGenericSerial& station = Station("Dial");
     station.connection = WSGenericSerial::kModem;
     station.modemName = "3";
