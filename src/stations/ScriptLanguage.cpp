@@ -199,7 +199,8 @@ std::string ApplyMask(std::string_view received, std::string_view mask) {
             case 'w':
                 if (left() >= 2) {
                     const bool highFirst = item == 'I' || item == 'W';
-                    const auto word = static_cast<uint16_t>(highFirst ? byte(0) << 8 | byte(1) : byte(1) << 8 | byte(0));
+                    const auto word =
+                        static_cast<uint16_t>(highFirst ? byte(0) << 8 | byte(1) : byte(1) << 8 | byte(0));
                     result += item == 'I' || item == 'i' ? FormatC("%d,", static_cast<int>(static_cast<int16_t>(word)))
                                                          : FormatC("%u,", static_cast<unsigned>(word));
                     at += 2;
