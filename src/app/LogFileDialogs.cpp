@@ -18,6 +18,7 @@
 #include "framework/UserInterface.h"
 #include "historic/LogCombiner.h"
 #include "historic/LogConverter.h"
+#include "stations/OperationHostScope.h"
 #include "stations/WeatherStation.h"
 
 namespace svu {
@@ -151,6 +152,7 @@ void RunDownloadCommand(QWidget* parent, const StationList& stations, UserInterf
     }
     const QString path = AskSavePath(parent, QString::fromStdString(Str(kDownloadTitle)), kLogFilter);
     if (!path.isEmpty()) {
+        OperationHostScope lend(station, ui);
         station.Download(path.toStdString());
     }
 }

@@ -8,6 +8,7 @@
 #include "framework/StringTable.h"
 #include "pages/PropertyPage.h"
 #include "pages/PropertySheet.h"
+#include "stations/OperationHostScope.h"
 #include "stations/WeatherStation.h"
 
 namespace svu {
@@ -138,6 +139,7 @@ private:
         bool read = false;
         {
             WaitCursor wait(Ui());
+            OperationHostScope lend(station_, Ui());
             station_.GetLoggerInterval(station_.loggerInterval);
             station_.GetGustPeriod(station_.gustPeriod);
             read = station_.ReadConfiguration();
@@ -157,6 +159,7 @@ private:
         bool sent = false;
         {
             WaitCursor wait(Ui());
+            OperationHostScope lend(station_, Ui());
             station_.SetLoggerInterval(station_.loggerInterval);
             station_.SetGustPeriod(station_.gustPeriod);
             sent = station_.WriteConfiguration();
@@ -195,6 +198,7 @@ public:
 private:
     void Synchronise() {
         WaitCursor wait(Ui());
+        OperationHostScope lend(station_, Ui());
         station_.SetClock();
     }
 
@@ -205,6 +209,7 @@ private:
         bool cleared = false;
         {
             WaitCursor wait(Ui());
+            OperationHostScope lend(station_, Ui());
             cleared = station_.ClearMemory();
         }
         if (!cleared) {

@@ -8,6 +8,7 @@
 #include "pages/AlarmPages.h"
 #include "pages/DerivedListPage.h"
 #include "pages/DerivedPages.h"
+#include "pages/GenericSerialPages.h"
 #include "pages/InstrumentPages.h"
 #include "pages/LoggerPages.h"
 #include "pages/PropertyPage.h"
@@ -20,6 +21,7 @@
 #include "stations/WSDirect.h"
 #include "stations/WSFile.h"
 #include "stations/WSGenericSerial.h"
+#include "stations/WSModem.h"
 #include "stations/WSNetwork.h"
 #include "stations/WeatherStation.h"
 
@@ -113,9 +115,12 @@ void DirectSheet(StationSheetBuilder& b) {
 
 void ModemSheet(StationSheetBuilder& b, int captionId, Advanced advanced) {
     auto* modem = dynamic_cast<ModemStation*>(&b.station);
-    b.Common(captionId, modem != nullptr ? advanced : Advanced::None);
+    auto* direct = dynamic_cast<WSModem*>(&b.station);
+    b.Common(captionId, modem != nullptr || direct != nullptr ? advanced : Advanced::None);
     if (modem != nullptr) {
         b.Add(MakeModemPage(modem->modemName, modem->phoneNumber, modem->baudRate, modem->callInterval, b.Ports()));
+    } else if (direct != nullptr) {
+        b.Add(MakeModemPage(direct->modemName, direct->phoneNumber, direct->baudRate, direct->callInterval, b.Ports()));
     }
 }
 
@@ -155,7 +160,22 @@ void FileSheet(StationSheetBuilder& b) {
 
 void GenericSerialSheet(StationSheetBuilder& b) {
     auto* generic = dynamic_cast<WSGenericSerial*>(&b.station);
-    b.Common(kGenericSerialCaption);
+    b.Begin(kGenericSerialCaption);
+    // "Advanced..." opens the scripts.
+    std::function<void()> scripts;
+    if (generic != nullptr) {
+        PropertySheet* owner = b.sheet.get();
+        const StationPagesContext* context = &b.context;
+        scripts = [owner, generic, context] {
+            MakeGenericScriptSheet(owner, *generic, *context)->Run();
+            owner->RefreshAll();
+        };
+    }
+    b.sheet->AddPage(MakeStationNamePage(b.station, std::move(scripts)));
+    b.Network();
+    b.Alarms();
+    b.Logging();
+    b.Derived();
     if (generic != nullptr) {
         b.Add(MakeCommsPage(generic->port, generic->baudRate, b.Ports()));
         b.Add(MakeModemPage(generic->modemName, generic->phoneNumber, generic->baudRate, generic->callInterval,

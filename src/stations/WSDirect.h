@@ -69,7 +69,7 @@ public:
     bool EnterMenu();
 
     /// Opens the port when it is not open: message and report when it cannot be.
-    bool OpenPort();
+    virtual bool OpenPort();
     /// The settings file whose [Ports] section maps port numbers to devices; by default the
     /// program folder's settings file.
     void SetPortSettingsPath(std::string path) { portSettingsPath_ = std::move(path); }
@@ -82,6 +82,8 @@ public:
 protected:
     /// Copies the settings; the copy has its own, not yet created, control.
     WSDirect(const WSDirect& other);
+    /// Waits for the instrument end early on the stop request (for kinds with a thread of their own).
+    void SetStopAware(bool on) { stopAware_ = on; }
 
 private:
     /// A wait for the instrument ended by the stop request of a running acquisition.

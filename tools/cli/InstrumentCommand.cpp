@@ -1,4 +1,4 @@
-// stratavue-cli instrument: what the Direct station's "Channels" and "Others" pages and the
+// stratavue-cli instrument: what the Direct and Modem stations' "Channels" and "Others" pages and the
 // "Download logged data" command do, from the command line: read or send the channel
 // configuration, set the clock, get or set the logging interval and gust period, clear the
 // logger's memory and download it into a log file. A Triscan station's logged data is

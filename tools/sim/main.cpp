@@ -11,6 +11,7 @@
 #include "sim/DirectSimulator.h"
 #include "sim/LineSimOptions.h"
 #include "sim/LineSimulator.h"
+#include "sim/SimPrograms.h"
 
 namespace {
 
@@ -32,6 +33,8 @@ Instruments:
   particles a particle counter sending time-stamped counts
   triscan   a Triscan wind station: real-time stream and logged-data download
   slm       a sound level meter: polled binary levels, or --online lines
+  generic   a device answering request patterns with set replies (Generic (Serial))
+  modem     a Hayes modem that connects a caller to a simulated instrument
 
 Run "stratavue-sim INSTRUMENT --help" for the options of one instrument.
 )";
@@ -119,6 +122,13 @@ int main(int argc, char** argv) {
     }
     if (svu::sim::IsLineInstrument(instrument)) {
         return RunLine(instrument, args);
+    }
+    if (instrument == "generic" || instrument == "modem") {
+        std::signal(SIGINT, OnSignal);
+        std::signal(SIGTERM, OnSignal);
+        std::signal(SIGHUP, OnSignal);
+        std::signal(SIGPIPE, SIG_IGN);
+        return instrument == "generic" ? svu::sim::RunGenericSim(args, gStop) : svu::sim::RunModemSim(args, gStop);
     }
     std::cerr << "stratavue-sim: unknown instrument \"" << instrument << "\" (see --help)\n";
     return 2;

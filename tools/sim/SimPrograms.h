@@ -1,0 +1,15 @@
+#pragma once
+
+// The simulators of stratavue-sim beyond the Direct instrument, each run in the foreground until
+// stop is set. They print the device path first and return the program's exit code.
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+namespace svu::sim {
+
+int RunGenericSim(const std::vector<std::string>& args, const std::atomic<bool>& stop);
+int RunModemSim(const std::vector<std::string>& args, const std::atomic<bool>& stop);
+
+}  // namespace svu::sim
