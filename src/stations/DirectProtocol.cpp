@@ -9,6 +9,9 @@ namespace svu::direct {
 
 namespace {
 
+// Any of them ends a real-time line: instruments end theirs with CR LF, CR, LF or ETX alone.
+constexpr const char* kLineEnds = "\r\n\x03";
+
 uint16_t ReadWord(const std::vector<uint8_t>& image, std::size_t offset) {
     return static_cast<uint16_t>((image[offset] << 8) | image[offset + 1]);
 }
@@ -133,48 +136,18 @@ LineStatus ParseRealtimeLine(std::string_view line, int rawChannels, RealtimeRea
     return LineStatus::Ok;
 }
 
-std::string FormatFieldValue(double value, int decimals) {
-    for (int d = std::clamp(decimals, 0, 6); d >= 0; --d) {
-        std::string text = FormatC("%7.*f", d, value);
-        if (text.size() == 7) {
-            return text;
-        }
-    }
-    return value < 0 ? "-999999" : "9999999";
-}
-
-std::string FormatRealtimeLine(std::string_view date, std::string_view time, const std::vector<std::string>& values) {
-    std::string line;
-    line.reserve(20 + 8 * values.size());
-    const auto field = [&](std::string_view text, std::size_t width) {
-        std::string f(text.substr(0, width));
-        if (f.size() < width) {
-            f.insert(0, width - f.size(), ' ');
-        }
-        line += f;
-        line += ' ';
-    };
-    field(date, 8);
-    field(time, 8);
-    for (const std::string& value : values) {
-        field(value, 7);
-    }
-    line += LineChecksum(line);
-    return line;
-}
-
 void RealtimeLineAssembler::Append(std::string_view bytes) {
     buffer_.append(bytes);
     // A stream without line ends is noise: keep only a tail long enough for any line.
     constexpr std::size_t kMaxPending = 4096;
-    if (buffer_.size() > kMaxPending && buffer_.find_first_of("\r\n") == std::string::npos) {
+    if (buffer_.size() > kMaxPending && buffer_.find_first_of(kLineEnds) == std::string::npos) {
         buffer_.erase(0, buffer_.size() - kMaxPending / 2);
     }
 }
 
 bool RealtimeLineAssembler::NextLine(std::string& line) {
     while (true) {
-        const std::size_t end = buffer_.find_first_of("\r\n");
+        const std::size_t end = buffer_.find_first_of(kLineEnds);
         if (end == std::string::npos) {
             return false;
         }

@@ -2,8 +2,8 @@
 
 // The formats of the Direct station's instrument, as pure functions on text and bytes: menu
 // commands and replies, the real-time line and its checksum, and the memory image that the
-// instrument dumps for download (also decoded for the modem station). No I/O here: the station
-// and the instrument simulator both build on these.
+// instrument dumps for download (also decoded for the modem station). No I/O here. The
+// instrument simulator writes its real-time lines with its own code.
 
 #include <cstddef>
 #include <cstdint>
@@ -86,14 +86,8 @@ struct RealtimeReading {
 /// too short to hold every value.
 LineStatus ParseRealtimeLine(std::string_view line, int rawChannels, RealtimeReading& reading);
 
-/// Right-aligns a value in the 7 characters of a field, with fewer decimals when needed.
-std::string FormatFieldValue(double value, int decimals);
-/// A complete line without its line end: date, time, each 7-character value, checksum, with
-/// single spaces between the fields.
-std::string FormatRealtimeLine(std::string_view date, std::string_view time, const std::vector<std::string>& values);
-
-/// Cuts a received byte stream into lines at CR and LF, dropping ETX, so a line that arrives in
-/// pieces is never taken for a short one.
+/// Cuts a received byte stream into lines at CR, LF and ETX, so a line that arrives in pieces is
+/// never taken for a short one, whichever of them the instrument ends its lines with.
 class RealtimeLineAssembler {
 public:
     void Append(std::string_view bytes);

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
 #include "sim/DirectInstrument.h"
+#include "sim/DirectLine.h"
 #include "sim/DirectMemory.h"
 #include "stations/DirectProtocol.h"
 
 namespace svu::direct {
 namespace {
+
+// A real-time line of four channels written out by hand; its bytes sum to 0x..72.
+const std::string kLine = "05/12/26 14:05:00    12.5      76  1013.2     0.0 72";
 
 TEST(DirectRealtimeLine, ChecksumIsTheByteSumInLowerCaseHexAndComparedInAnyCase) {
     // 'd' + 'd' + 'B' = 266, so the checksum is 0a.
@@ -18,7 +22,7 @@ TEST(DirectRealtimeLine, ChecksumIsTheByteSumInLowerCaseHexAndComparedInAnyCase)
 
 TEST(DirectRealtimeLine, ParsesResynchronisesAndRejects) {
     const std::vector<std::string> values = {"   12.5", "     76", " 1013.2", "    0.0"};
-    const std::string line = FormatRealtimeLine("05/12/26", "14:05:00", values);
+    const std::string line = kLine;
     ASSERT_EQ(line.size(), MinimumLineLength(4) + 2);
     EXPECT_EQ(MinimumLineLength(4), 50u);
 
@@ -39,13 +43,17 @@ TEST(DirectRealtimeLine, ParsesResynchronisesAndRejects) {
     // read past the end.
     const std::string late = std::string(45, 'x') + "01/02/03 4";
     EXPECT_EQ(ParseRealtimeLine(late, 4, reading), LineStatus::Corrupt);
-
-    EXPECT_EQ(FormatFieldValue(12.34, 1), "   12.3");
-    EXPECT_EQ(FormatFieldValue(123456.7, 2), " 123457");
-    EXPECT_EQ(FormatFieldValue(-1e12, 1), "-999999");
 }
 
-TEST(DirectRealtimeLine, AssemblerWaitsForTheLineEnd) {
+TEST(DirectRealtimeLine, SimulatorWritesTheLineByItsOwnCode) {
+    EXPECT_EQ(sim::DirectLine("05/12/26", "14:05:00", {"   12.5", "76", " 1013.2", "    0.0"}), kLine);
+    EXPECT_EQ(sim::DirectLineChecksum("ddB"), "0a");
+    EXPECT_EQ(sim::DirectLineField(12.34, 1), "   12.3");
+    EXPECT_EQ(sim::DirectLineField(123456.7, 2), " 123457");
+    EXPECT_EQ(sim::DirectLineField(-1e12, 1), "-999999");
+}
+
+TEST(DirectRealtimeLine, AssemblerWaitsForTheLineEndAndCutsAtCrLfAndEtx) {
     RealtimeLineAssembler assembler;
     std::string line;
     assembler.Append(
@@ -55,6 +63,13 @@ TEST(DirectRealtimeLine, AssemblerWaitsForTheLineEnd) {
     assembler.Append(":00 rest\r\nnext");
     ASSERT_TRUE(assembler.NextLine(line));
     EXPECT_EQ(line, "01/02/03 12:00:00 rest");
+    EXPECT_FALSE(assembler.NextLine(line));
+    // An instrument that ends its lines with ETX alone.
+    assembler.Append("\x03" "01/02/03 12:00:01\x03" "01/02");
+    ASSERT_TRUE(assembler.NextLine(line));
+    EXPECT_EQ(line, "next");
+    ASSERT_TRUE(assembler.NextLine(line));
+    EXPECT_EQ(line, "01/02/03 12:00:01");
     EXPECT_FALSE(assembler.NextLine(line));
 }
 
