@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include "framework/Archive.h"
+#include "framework/FieldVisitor.h"
 #include "pages/GadgetPages.h"
 #include "pages/PropertySheet.h"
 
@@ -75,8 +76,8 @@ bool BitmapGadget::EditProperties(QWidget* parent) {
     return RunGadgetSheet(*sheet);
 }
 
-void BitmapGadget::DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const {
-    fields.emplace_back("bitmap", bitmapFile);
+void BitmapGadget::VisitKindFields(FieldVisitor& v) {
+    v.String("bitmapFile", bitmapFile);
 }
 
 }  // namespace svu

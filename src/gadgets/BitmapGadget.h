@@ -31,7 +31,7 @@ public:
     std::unique_ptr<Gadget> Clone() const override;
     void Paint(QPainter& painter, const QRect& client) override;
     bool EditProperties(QWidget* parent) override;
-    void DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const override;
+    void VisitKindFields(FieldVisitor& v) override;
     bool UsesMainFont() const override { return false; }
 
 protected:

@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,6 +25,7 @@ class QWidget;
 namespace svu {
 
 class Archive;
+class FieldVisitor;
 class WeatherStation;
 
 /// A logical font as the display file stores it (a Windows LOGFONT's essentials).
@@ -50,6 +52,9 @@ enum class BorderStyle : int32_t { None = 0, Normal = 1, Plain = 2, Raised = 3, 
 /// Names of the frame styles in value order ("None", "Normal", ...).
 const std::array<const char*, 6>& BorderStyleNames();
 
+/// A list of floats stored as a double-word array of their bit patterns (switching points).
+void VisitFloatList(FieldVisitor& v, const char* name, std::vector<float>& list);
+
 /// Width of the sizing frame around a gadget's client area, in pixels.
 inline constexpr int kGadgetFrameWidth = 3;
 
@@ -59,6 +64,14 @@ uint32_t RefFromColour(const QColor& colour);
 
 /// How the view's refresh timer treats a kind.
 enum class RefreshPolicy { Never, EveryTick, WhileRunning };
+
+/// The names a source read from a file keeps while no station of the list matches them.
+struct UnlinkedSource {
+    std::string stationName;
+    std::string channelName;
+    bool byNumber = false;  // schema-1 record: the channel is a number
+    int32_t number = -1;
+};
 
 /// One data source: a station (not owned) and a 1-based channel number (-1 or 0: none).
 struct GadgetSource {
@@ -97,8 +110,9 @@ public:
     virtual void Paint(QPainter& painter, const QRect& client);
     /// The kind's property sheet; true when it was closed with OK. The base has none yet.
     virtual bool EditProperties(QWidget* parent) { return false; }
-    /// The kind's own settings as name and text, in record order (for tools that show a file).
-    virtual void DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const {}
+    /// The kind's own record fields after the base record, in record order, without the sources;
+    /// for the JSON form of a display file. Fields that older record layouts lack are visited too.
+    virtual void VisitKindFields(FieldVisitor& v) {}
     /// Whether the main font applies to the kind ("Main font..." is disabled otherwise).
     virtual bool UsesMainFont() const { return true; }
 
@@ -128,6 +142,12 @@ public:
     void ResolveSources(const std::vector<std::unique_ptr<WeatherStation>>& stations);
     /// Sets source 0 or 1 (clears the names remembered from the file).
     void SetSource(int which, WeatherStation* station, int32_t channel);
+    /// The names source 0 or 1 keeps from the file because they did not resolve; nothing when
+    /// the source is linked or was set since.
+    std::optional<UnlinkedSource> Unlinked(int which) const;
+    /// Makes source 0 or 1 keep these names unlinked, as reading them from a file without that
+    /// station does (they are written back as they are).
+    void SetUnlinked(int which, const UnlinkedSource& names);
     GadgetSource& Source(int which) { return which == 0 ? source1 : source2; }
     const GadgetSource& Source(int which) const { return which == 0 ? source1 : source2; }
     /// True when this record was read in an older layout (the document then suggests re-saving).

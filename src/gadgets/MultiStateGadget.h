@@ -35,7 +35,7 @@ public:
     bool UpdateFromChannels() override;
     void Paint(QPainter& painter, const QRect& client) override;
     bool EditProperties(QWidget* parent) override;
-    void DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const override;
+    void VisitKindFields(FieldVisitor& v) override;
     bool UsesMainFont() const override { return false; }
 
     /// The picture shown for the current value (0 while no image count is set).

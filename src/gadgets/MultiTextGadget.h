@@ -25,7 +25,7 @@ public:
     bool UpdateFromChannels() override;
     void Paint(QPainter& painter, const QRect& client) override;
     bool EditProperties(QWidget* parent) override;
-    void DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const override;
+    void VisitKindFields(FieldVisitor& v) override;
 
     /// The index of the text for the current value; may lie beyond the texts (nothing shown).
     int TextIndex() const;

@@ -26,7 +26,7 @@ public:
     bool UpdateFromChannels() override;
     void Paint(QPainter& painter, const QRect& client) override;
     bool EditProperties(QWidget* parent) override;
-    void DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const override;
+    void VisitKindFields(FieldVisitor& v) override;
     bool UsesMainFont() const override { return false; }
 
 

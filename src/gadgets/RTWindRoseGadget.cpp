@@ -1,6 +1,7 @@
 #include "gadgets/RTWindRoseGadget.h"
 
 #include "framework/Archive.h"
+#include "framework/FieldVisitor.h"
 #include "framework/TextUtil.h"
 #include "pages/RosePages.h"
 
@@ -37,10 +38,9 @@ bool RTWindRoseGadget::EditProperties(QWidget* parent) {
     return EditRTWindRoseProperties(parent, *this);
 }
 
-void RTWindRoseGadget::DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const {
-    RealtimeRoseGadget::DescribeFields(fields);
-    fields.emplace_back("speed unit", std::to_string(speedUnit));
-    fields.emplace_back("distance unit", std::to_string(distanceUnit));
+void RTWindRoseGadget::VisitUnits(FieldVisitor& v) {
+    v.Int32("speedUnit", speedUnit);
+    v.Int32("distanceUnit", distanceUnit);
 }
 
 }  // namespace svu

@@ -22,7 +22,6 @@ public:
     void Serialize(Archive& ar) override { SerializeRose(ar); }
     std::unique_ptr<Gadget> Clone() const override;
     bool EditProperties(QWidget* parent) override;
-    void DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const override;
     HistoryKey CurrentHistoryKey() const override;
 
     /// "Prevailing direction 045 Deg, Wind run 12.3 Metres" for the window's samples.
@@ -35,6 +34,7 @@ protected:
     RTWindRoseGadget(const RTWindRoseGadget& other) = default;
 
     void SerializeUnits(Archive& ar) override;
+    void VisitUnits(FieldVisitor& v) override;
     /// Wind run in metres: the speed in metres per second times the seconds.
     double Amount(double value, TimeT elapsed) const override;
     /// The caption replaces the top-left text.

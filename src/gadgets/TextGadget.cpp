@@ -1,6 +1,7 @@
 #include "gadgets/TextGadget.h"
 
 #include "framework/Archive.h"
+#include "framework/FieldVisitor.h"
 #include "pages/GadgetPages.h"
 #include "pages/PropertySheet.h"
 
@@ -18,6 +19,10 @@ void TextGadget::Paint(QPainter& painter, const QRect& client) {
 bool TextGadget::EditProperties(QWidget* parent) {
     auto sheet = MakeTextSheet(parent, *this, text, CurrentGadgetSheetContext());
     return RunGadgetSheet(*sheet);
+}
+
+void TextGadget::VisitKindFields(FieldVisitor& v) {
+    v.String("text", text);
 }
 
 }  // namespace svu

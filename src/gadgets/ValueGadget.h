@@ -31,7 +31,7 @@ public:
     bool UpdateFromChannels() override;
     void Paint(QPainter& painter, const QRect& client) override;
     bool EditProperties(QWidget* parent) override;
-    void DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const override;
+    void VisitKindFields(FieldVisitor& v) override;
 
     /// The text drawn: the last value as received, or as a number in the chosen format.
     std::string Text() const;
