@@ -3,6 +3,7 @@
 #include "sim/DirectInstrument.h"
 #include "sim/DirectLine.h"
 #include "sim/DirectMemory.h"
+#include "sim/DirectRecordEncoding.h"
 #include "stations/DirectProtocol.h"
 
 namespace svu::direct {
@@ -111,7 +112,7 @@ TEST(DirectMenuReplies, ParseTheInstrumentsTexts) {
 
 TEST(DirectRecords, FieldFormatsDecodeAndEncode) {
     uint8_t stamp[3];
-    EncodeRecordTime({2026, 12, 5, 23, 59}, stamp);
+    sim::EncodeRecordTime({2026, 12, 5, 23, 59}, stamp);
     RecordTime time;
     ASSERT_TRUE(DecodeRecordTime(stamp, 2026, time));
     EXPECT_EQ(time.year, 2026);
@@ -130,24 +131,24 @@ TEST(DirectRecords, FieldFormatsDecodeAndEncode) {
     EXPECT_DOUBLE_EQ(DecodeFixedPoint(5 << 1, 7 << 1), 0.0507);
     for (const double v : {12.5, -3.25, 1010.0, 0.002, 0.0, 9990.0}) {
         uint8_t bytes[2];
-        EncodeShortFloat(v, bytes);
+        sim::EncodeShortFloat(v, bytes);
         EXPECT_DOUBLE_EQ(DecodeShortFloat(bytes[0], bytes[1]), v);
     }
     for (const double v : {0.0, 1.9999, -0.5, 0.0001}) {
         uint8_t bytes[2];
-        EncodeFixedPoint(v, bytes);
+        sim::EncodeFixedPoint(v, bytes);
         EXPECT_DOUBLE_EQ(DecodeFixedPoint(bytes[0], bytes[1]), v);
     }
     for (const double v : {0.0, -40.5, 1000.0, 0.00125, 123456.789}) {
         uint8_t entry[image::kCalibrationEntrySize];
-        EncodeCalibration(v, entry);
+        sim::EncodeCalibration(v, entry);
         EXPECT_DOUBLE_EQ(DecodeCalibration(entry), v);
     }
 }
 
 std::vector<uint8_t> Record(const RecordTime& time, std::initializer_list<std::pair<uint8_t, uint8_t>> fields) {
     std::vector<uint8_t> bytes(3);
-    EncodeRecordTime(time, bytes.data());
+    sim::EncodeRecordTime(time, bytes.data());
     for (const auto& [b0, b1] : fields) {
         bytes.push_back(b0);
         bytes.push_back(b1);
