@@ -11,6 +11,7 @@
 #include "framework/AtomicFile.h"
 #include "framework/ClassRegistry.h"
 #include "framework/StringTable.h"
+#include "framework/TextUtil.h"
 #include "framework/UserInterface.h"
 #include "gadgets/GadgetKinds.h"
 #include "stations/ProcessedData.h"
@@ -22,6 +23,9 @@ namespace {
 
 constexpr int kPageNameFormat = 157;  // "Page %i"
 constexpr int kOldFormatMessage = 536;
+constexpr const char* kTrailingBytesMessage =
+    "This display file has %zu bytes after its last record. They were ignored, and they are left out "
+    "when the file is saved.";
 
 bool IsPage(int64_t page) {
     return page >= 1 && page <= CStratavueDoc::kPageCount;
@@ -139,14 +143,14 @@ bool CStratavueDoc::LoadBytes(std::vector<uint8_t> bytes, std::string* error) {
     DeleteContents();
     oldFormat = 0;
     bool ok = true;
+    std::size_t extra = 0;
     try {
         Archive ar = Archive::ForLoading(std::move(bytes), Classes());
         Serialize(ar);
         ar.FinishLoading();
-        if (!ar.AtEnd()) {
-            throw ArchiveError("archive: " + std::to_string(ar.Remaining()) +
-                               " unexpected bytes after the end of the display file");
-        }
+        // What follows the document is not part of it (a copy tool may pad a file): the
+        // document is whole without it, so it is read and the rest left out.
+        extra = ar.Remaining();
     } catch (const ArchiveError& e) {
         DeleteContents();
         oldFormat = 0;
@@ -157,6 +161,9 @@ bool CStratavueDoc::LoadBytes(std::vector<uint8_t> bytes, std::string* error) {
     }
     SetModifiedFlag(false);
     Notify(&Observer::DocumentReset);
+    if (ok && extra > 0) {
+        ui_.MessageBox(FormatC(kTrailingBytesMessage, extra), kProductName, MsgButtons::Ok, MsgIcon::Warning);
+    }
     if (ok && oldFormat != 0) {
         ui_.MessageBox(Str(kOldFormatMessage), kProductName, MsgButtons::Ok, MsgIcon::Warning);
     }

@@ -34,6 +34,9 @@ public:
     virtual void FloatBitsArray(const char* name, std::vector<uint32_t>& v) = 0;
     /// A string array (count, then each string).
     virtual void StringArray(const char* name, std::vector<std::string>& v) = 0;
+    /// A colour (COLORREF, 0x00BBGGRR) kept as a 32-bit unsigned field; the text form shows it
+    /// in hexadecimal.
+    virtual void Colour(const char* name, uint32_t& v) { UInt32(name, v); }
 };
 
 /// Reads or writes the fields straight through an archive, in the order visited.

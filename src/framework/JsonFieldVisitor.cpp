@@ -308,4 +308,28 @@ void JsonFieldVisitor::StringArray(const char* name, std::vector<std::string>& v
     v = std::move(result);
 }
 
+void JsonFieldVisitor::Colour(const char* name, uint32_t& v) {
+    if (out_) {
+        (*out_)[name] = FormatC("0x%06X", v);
+        return;
+    }
+    const Json* j = Member(name);
+    if (!j) {
+        return;
+    }
+    if (j->is_number()) {
+        UInt32(name, v);
+        return;
+    }
+    const std::string text = j->is_string() ? j->get<std::string>() : std::string();
+    uint64_t bits = 0;
+    for (int digits = 1; digits <= 8; ++digits) {
+        if (ParseHex(text, digits, bits)) {
+            v = static_cast<uint32_t>(bits);
+            return;
+        }
+    }
+    Fail(name, "a colour such as \"0x0000FF\" was expected");
+}
+
 }  // namespace svu

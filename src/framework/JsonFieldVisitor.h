@@ -34,6 +34,8 @@ public:
     void UInt32Array(const char* name, std::vector<uint32_t>& v) override;
     void FloatBitsArray(const char* name, std::vector<uint32_t>& v) override;
     void StringArray(const char* name, std::vector<std::string>& v) override;
+    /// Written as "0x%06X" text; read from such a text (up to 8 digits) or a plain number.
+    void Colour(const char* name, uint32_t& v) override;
 
     /// Reading: the first problem met, as "field: what is wrong"; empty when there was none.
     const std::string& Error() const { return error_; }

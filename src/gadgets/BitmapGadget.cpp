@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include "framework/Archive.h"
+#include "framework/FieldVisitor.h"
 
 namespace svu {
 
@@ -68,8 +69,8 @@ void BitmapGadget::Paint(QPainter& painter, const QRect& client) {
     DrawCaptions(painter, client);
 }
 
-void BitmapGadget::DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const {
-    fields.emplace_back("bitmap", bitmapFile);
+void BitmapGadget::VisitKindFields(FieldVisitor& v) {
+    v.String("bitmapFile", bitmapFile);
 }
 
 }  // namespace svu

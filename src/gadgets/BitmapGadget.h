@@ -30,7 +30,7 @@ public:
     void Serialize(Archive& ar) override;
     std::unique_ptr<Gadget> Clone() const override;
     void Paint(QPainter& painter, const QRect& client) override;
-    void DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const override;
+    void VisitKindFields(FieldVisitor& v) override;
     bool UsesMainFont() const override { return false; }
 
 protected:

@@ -2,8 +2,10 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <bit>
 
 #include "framework/Archive.h"
+#include "framework/FieldVisitor.h"
 #include "stations/WeatherStation.h"
 
 namespace svu {
@@ -86,6 +88,20 @@ GadgetFont GadgetFont::FromQFont(const QFont& font) {
     f.strikeOut = font.strikeOut() ? 1 : 0;
     f.faceName = font.family().toStdString();
     return f;
+}
+
+void VisitFloatList(FieldVisitor& v, const char* name, std::vector<float>& list) {
+    std::vector<uint32_t> words;
+    for (const float value : list) {
+        words.push_back(std::bit_cast<uint32_t>(value));
+    }
+    v.FloatBitsArray(name, words);
+    if (v.IsLoading()) {
+        list.clear();
+        for (const uint32_t word : words) {
+            list.push_back(std::bit_cast<float>(word));
+        }
+    }
 }
 
 const std::array<const char*, 6>& BorderStyleNames() {
@@ -221,6 +237,20 @@ void Gadget::ResolveSources(const std::vector<std::unique_ptr<WeatherStation>>& 
 void Gadget::SetSource(int which, WeatherStation* station, int32_t channel) {
     Source(which) = GadgetSource{station, station != nullptr ? channel : -1};
     stored_[static_cast<size_t>(which)] = StoredSource{};
+}
+
+std::optional<UnlinkedSource> Gadget::Unlinked(int which) const {
+    const StoredSource& stored = stored_[static_cast<size_t>(which)];
+    if (!stored.pending) {
+        return std::nullopt;
+    }
+    return UnlinkedSource{stored.stationName, stored.channelName, stored.byNumber, stored.number};
+}
+
+void Gadget::SetUnlinked(int which, const UnlinkedSource& names) {
+    Source(which) = GadgetSource{};
+    stored_[static_cast<size_t>(which)] =
+        StoredSource{true, names.byNumber, names.number, names.channelName, names.stationName};
 }
 
 bool Gadget::OnChannelDeleted(const WeatherStation& station, int index) {

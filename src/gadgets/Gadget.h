@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,6 +24,7 @@ class QPainter;
 namespace svu {
 
 class Archive;
+class FieldVisitor;
 class WeatherStation;
 
 /// A logical font as the display file stores it (a Windows LOGFONT's essentials).
@@ -49,6 +51,9 @@ enum class BorderStyle : int32_t { None = 0, Normal = 1, Plain = 2, Raised = 3, 
 /// Names of the frame styles in value order ("None", "Normal", ...).
 const std::array<const char*, 6>& BorderStyleNames();
 
+/// A list of floats stored as a double-word array of their bit patterns (switching points).
+void VisitFloatList(FieldVisitor& v, const char* name, std::vector<float>& list);
+
 /// Width of the sizing frame around a gadget's client area, in pixels.
 inline constexpr int kGadgetFrameWidth = 3;
 
@@ -58,6 +63,14 @@ uint32_t RefFromColour(const QColor& colour);
 
 /// How the view's refresh timer treats a kind.
 enum class RefreshPolicy { Never, EveryTick, WhileRunning };
+
+/// The names a source read from a file keeps while no station of the list matches them.
+struct UnlinkedSource {
+    std::string stationName;
+    std::string channelName;
+    bool byNumber = false;  // schema-1 record: the channel is a number
+    int32_t number = -1;
+};
 
 /// One data source: a station (not owned) and a 1-based channel number (-1 or 0: none).
 struct GadgetSource {
@@ -94,8 +107,9 @@ public:
     /// Paints the client area (`client` in the painter's coordinates). The base fills it with
     /// the background colour and draws the captions.
     virtual void Paint(QPainter& painter, const QRect& client);
-    /// The kind's own settings as name and text, in record order (for tools that show a file).
-    virtual void DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const {}
+    /// The kind's own record fields after the base record, in record order, without the sources;
+    /// for the JSON form of a display file. Fields that older record layouts lack are visited too.
+    virtual void VisitKindFields(FieldVisitor& v) {}
     /// Whether the main font applies to the kind ("Main font..." is disabled otherwise).
     virtual bool UsesMainFont() const { return true; }
 
@@ -125,6 +139,12 @@ public:
     void ResolveSources(const std::vector<std::unique_ptr<WeatherStation>>& stations);
     /// Sets source 0 or 1 (clears the names remembered from the file).
     void SetSource(int which, WeatherStation* station, int32_t channel);
+    /// The names source 0 or 1 keeps from the file because they did not resolve; nothing when
+    /// the source is linked or was set since.
+    std::optional<UnlinkedSource> Unlinked(int which) const;
+    /// Makes source 0 or 1 keep these names unlinked, as reading them from a file without that
+    /// station does (they are written back as they are).
+    void SetUnlinked(int which, const UnlinkedSource& names);
     GadgetSource& Source(int which) { return which == 0 ? source1 : source2; }
     const GadgetSource& Source(int which) const { return which == 0 ? source1 : source2; }
     /// True when this record was read in an older layout (the document then suggests re-saving).

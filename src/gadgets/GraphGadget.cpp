@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "framework/Archive.h"
+#include "framework/FieldVisitor.h"
 #include "framework/TextUtil.h"
 #include "gadgets/ChartPainter.h"
 #include "historic/DayFiles.h"
@@ -438,20 +439,28 @@ void GraphGadget::Paint(QPainter& painter, const QRect& client) {
     PaintChart(painter, client, MakeChartState());
 }
 
-void GraphGadget::DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const {
-    fields.emplace_back("time base", std::to_string(timeBase));
-    fields.emplace_back("time grid", std::to_string(timeGrid));
-    for (size_t t = 0; t < 2; ++t) {
-        const GraphTrace& trace = traces[t];
-        const std::string n = std::to_string(t + 1);
-        fields.emplace_back("title " + n, trace.title);
-        fields.emplace_back("range " + n, trace.autoRange != 0 ? std::string("auto")
-                                                               : FormatC("%g to %g", trace.minimum, trace.maximum));
-        fields.emplace_back("colour " + n, std::to_string(trace.colour));
-        fields.emplace_back("wind direction " + n, std::to_string(trace.windDirection));
-        fields.emplace_back("peak hold " + n, std::to_string(trace.peakHold));
-        fields.emplace_back("grid " + n, std::to_string(trace.grid));
-    }
+void GraphGadget::VisitKindFields(FieldVisitor& v) {
+    GraphTrace& one = traces[0];
+    GraphTrace& two = traces[1];
+    // The stored range is kept while automatic range is on: it comes back when it is switched off.
+    v.Bool32("autoRange1", one.autoRange);
+    v.Bool32("autoRange2", two.autoRange);
+    v.Double("maximum1", one.maximum);
+    v.Double("maximum2", two.maximum);
+    v.Double("minimum1", one.minimum);
+    v.Double("minimum2", two.minimum);
+    v.Int32("timeBase", timeBase);
+    v.Colour("colour1", one.colour);
+    v.Colour("colour2", two.colour);
+    v.String("title1", one.title);
+    v.String("title2", two.title);
+    v.Bool32("windDirection1", one.windDirection);
+    v.Bool32("windDirection2", two.windDirection);
+    v.Bool32("peakHold1", one.peakHold);
+    v.Bool32("grid1", one.grid);
+    v.Bool32("grid2", two.grid);
+    v.Bool32("timeGrid", timeGrid);
+    v.Bool32("peakHold2", two.peakHold);
 }
 
 }  // namespace svu

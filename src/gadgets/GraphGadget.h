@@ -50,7 +50,7 @@ public:
     /// Both traces start again (filled from the logs at their next reading).
     void ResetHistory() override;
     void Paint(QPainter& painter, const QRect& client) override;
-    void DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const override;
+    void VisitKindFields(FieldVisitor& v) override;
 
     /// Sizes the traces to the chart: one point per pixel of the client width (at least 2), the
     /// interval the time base over that rounded up. Every point becomes a hole.

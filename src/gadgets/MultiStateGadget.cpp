@@ -4,6 +4,7 @@
 #include <bit>
 
 #include "framework/Archive.h"
+#include "framework/FieldVisitor.h"
 #include "framework/TextUtil.h"
 #include "gadgets/BitmapGadget.h"
 #include "gadgets/ValueGadget.h"
@@ -99,14 +100,10 @@ void MultiStateGadget::Paint(QPainter& painter, const QRect& client) {
     DrawCaptions(painter, client);
 }
 
-void MultiStateGadget::DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const {
-    std::string points;
-    for (float point : switchingPoints) {
-        points += (points.empty() ? "" : ",") + FormatC("%G", static_cast<double>(point));
-    }
-    fields.emplace_back("switching points", points);
-    fields.emplace_back("image count", std::to_string(imageCount));
-    fields.emplace_back("bitmap", bitmapFile);
+void MultiStateGadget::VisitKindFields(FieldVisitor& v) {
+    VisitFloatList(v, "switchingPoints", switchingPoints);
+    v.Int32("imageCount", imageCount);
+    v.String("bitmapFile", bitmapFile);
 }
 
 }  // namespace svu

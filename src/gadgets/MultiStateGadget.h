@@ -34,7 +34,7 @@ public:
     /// True when the channel's value (as a number) differs from the one shown.
     bool UpdateFromChannels() override;
     void Paint(QPainter& painter, const QRect& client) override;
-    void DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const override;
+    void VisitKindFields(FieldVisitor& v) override;
     bool UsesMainFont() const override { return false; }
 
     /// The picture shown for the current value (0 while no image count is set).

@@ -4,6 +4,7 @@
 #include <bit>
 
 #include "framework/Archive.h"
+#include "framework/FieldVisitor.h"
 #include "framework/TextUtil.h"
 #include "gadgets/MultiStateGadget.h"
 
@@ -64,17 +65,9 @@ void MultiTextGadget::Paint(QPainter& painter, const QRect& client) {
     DrawCaptionedText(painter, client, QString::fromStdString(texts[index]));
 }
 
-void MultiTextGadget::DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const {
-    std::string points;
-    for (float point : switchingPoints) {
-        points += (points.empty() ? "" : ",") + FormatC("%G", static_cast<double>(point));
-    }
-    std::string shown;
-    for (const std::string& text : texts) {
-        shown += (shown.empty() ? "" : " | ") + text;
-    }
-    fields.emplace_back("switching points", points);
-    fields.emplace_back("texts", shown);
+void MultiTextGadget::VisitKindFields(FieldVisitor& v) {
+    VisitFloatList(v, "switchingPoints", switchingPoints);
+    v.StringArray("texts", texts);
 }
 
 }  // namespace svu

@@ -24,7 +24,7 @@ public:
     /// True when the channel's value (as a number) differs from the one shown.
     bool UpdateFromChannels() override;
     void Paint(QPainter& painter, const QRect& client) override;
-    void DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const override;
+    void VisitKindFields(FieldVisitor& v) override;
 
     /// The index of the text for the current value; may lie beyond the texts (nothing shown).
     int TextIndex() const;

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "framework/Archive.h"
+#include "framework/FieldVisitor.h"
 #include "gadgets/BitmapGadget.h"
 #include "gadgets/MultiStateGadget.h"
 #include "gadgets/RoseGeometry.h"
@@ -128,15 +129,16 @@ void OverlayGadget::Paint(QPainter& painter, const QRect& client) {
     painter.restore();
 }
 
-void OverlayGadget::DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const {
-    fields.emplace_back("bitmap", bitmapFile);
-    fields.emplace_back("pointer length", std::to_string(pointerLength));
-    fields.emplace_back("pointer width", std::to_string(pointerWidth));
-    fields.emplace_back("radius", std::to_string(radius));
-    fields.emplace_back("origin", std::to_string(originX) + "," + std::to_string(originY));
-    fields.emplace_back("pointer colour", std::to_string(pointerColour));
-    fields.emplace_back("rose colour", std::to_string(roseColour));
-    fields.emplace_back("point inwards", std::to_string(pointInwards));
+void OverlayGadget::VisitKindFields(FieldVisitor& v) {
+    v.String("bitmapFile", bitmapFile);
+    v.Int32("pointerLength", pointerLength);
+    v.Int32("pointerWidth", pointerWidth);
+    v.Int32("radius", radius);
+    v.Int32("originX", originX);
+    v.Int32("originY", originY);
+    v.Colour("pointerColour", pointerColour);
+    v.Colour("roseColour", roseColour);
+    v.Bool32("pointInwards", pointInwards);
 }
 
 }  // namespace svu

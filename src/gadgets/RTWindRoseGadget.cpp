@@ -1,6 +1,7 @@
 #include "gadgets/RTWindRoseGadget.h"
 
 #include "framework/Archive.h"
+#include "framework/FieldVisitor.h"
 #include "framework/TextUtil.h"
 
 namespace svu {
@@ -32,10 +33,9 @@ std::string RTWindRoseGadget::Caption() const {
     return FormatC(format, History().PrevailingDirection(), run) + DistanceUnitName(distanceUnit);
 }
 
-void RTWindRoseGadget::DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const {
-    RealtimeRoseGadget::DescribeFields(fields);
-    fields.emplace_back("speed unit", std::to_string(speedUnit));
-    fields.emplace_back("distance unit", std::to_string(distanceUnit));
+void RTWindRoseGadget::VisitUnits(FieldVisitor& v) {
+    v.Int32("speedUnit", speedUnit);
+    v.Int32("distanceUnit", distanceUnit);
 }
 
 }  // namespace svu

@@ -21,7 +21,6 @@ public:
     /// origin, radius, step, window, then the speed and direction sources.
     void Serialize(Archive& ar) override { SerializeRose(ar); }
     std::unique_ptr<Gadget> Clone() const override;
-    void DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const override;
     HistoryKey CurrentHistoryKey() const override;
 
     /// "Prevailing direction 045 Deg, Wind run 12.3 Metres" for the window's samples.
@@ -34,6 +33,7 @@ protected:
     RTWindRoseGadget(const RTWindRoseGadget& other) = default;
 
     void SerializeUnits(Archive& ar) override;
+    void VisitUnits(FieldVisitor& v) override;
     /// Wind run in metres: the speed in metres per second times the seconds.
     double Amount(double value, TimeT elapsed) const override;
     /// The caption replaces the top-left text.

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "framework/Archive.h"
+#include "framework/FieldVisitor.h"
 #include "framework/TextUtil.h"
 #include "gadgets/BitmapGadget.h"
 #include "historic/DayFiles.h"
@@ -251,14 +252,16 @@ const QImage& RealtimeRoseGadget::Frame(const QSize& size, qreal pixelRatio) {
     return frame_;
 }
 
-void RealtimeRoseGadget::DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const {
-    fields.emplace_back("bitmap", bitmapFile);
-    fields.emplace_back("rose colour", std::to_string(roseColour));
-    fields.emplace_back("fill colour", std::to_string(fillColour));
-    fields.emplace_back("origin", std::to_string(originX) + "," + std::to_string(originY));
-    fields.emplace_back("radius", std::to_string(radius));
-    fields.emplace_back("step", std::to_string(step));
-    fields.emplace_back("window", std::to_string(window));
+void RealtimeRoseGadget::VisitKindFields(FieldVisitor& v) {
+    v.String("bitmapFile", bitmapFile);
+    v.Colour("roseColour", roseColour);
+    v.Colour("fillColour", fillColour);
+    VisitUnits(v);
+    v.Int32("originX", originX);
+    v.Int32("originY", originY);
+    v.Int32("radius", radius);
+    v.Int32("step", step);
+    v.Int32("window", window);
 }
 
 }  // namespace svu

@@ -44,7 +44,7 @@ public:
     /// Background (page, bitmap or colour), captions, rings and spokes, then the petals.
     void Paint(QPainter& painter, const QRect& client) override;
     bool UsesMainFont() const override { return false; }
-    void DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const override;
+    void VisitKindFields(FieldVisitor& v) override;
 
     /// The samples and totals of the window.
     const RoseWindow& History() const { return history_; }
@@ -77,6 +77,8 @@ protected:
     void SerializeRose(Archive& ar);
     /// The wind rose's speed and distance units (between the colours and the origin).
     virtual void SerializeUnits(Archive& ar) {}
+    /// The same fields for the JSON form.
+    virtual void VisitUnits(FieldVisitor& v) {}
     /// What a reading adds for the interval of `elapsed` seconds that ends at it.
     virtual double Amount(double value, TimeT elapsed) const = 0;
     /// The totals changed (the wind rose rewrites its caption).

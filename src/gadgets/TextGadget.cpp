@@ -1,6 +1,7 @@
 #include "gadgets/TextGadget.h"
 
 #include "framework/Archive.h"
+#include "framework/FieldVisitor.h"
 
 namespace svu {
 
@@ -11,6 +12,10 @@ void TextGadget::Serialize(Archive& ar) {
 
 void TextGadget::Paint(QPainter& painter, const QRect& client) {
     DrawCaptionedText(painter, client, QString::fromStdString(text));
+}
+
+void TextGadget::VisitKindFields(FieldVisitor& v) {
+    v.String("text", text);
 }
 
 }  // namespace svu

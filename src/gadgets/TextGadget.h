@@ -20,9 +20,7 @@ public:
     void Serialize(Archive& ar) override;
     std::unique_ptr<Gadget> Clone() const override { return std::unique_ptr<Gadget>(new TextGadget(*this)); }
     void Paint(QPainter& painter, const QRect& client) override;
-    void DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const override {
-        fields.emplace_back("text", text);
-    }
+    void VisitKindFields(FieldVisitor& v) override;
 
     std::string text = "Text";
 

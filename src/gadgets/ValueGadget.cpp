@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "framework/Archive.h"
+#include "framework/FieldVisitor.h"
 #include "framework/TextUtil.h"
 #include "stations/WeatherStation.h"
 
@@ -75,12 +76,12 @@ void ValueGadget::Paint(QPainter& painter, const QRect& client) {
     DrawCaptionedText(painter, client, QString::fromStdString(Text()));
 }
 
-void ValueGadget::DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const {
-    fields.emplace_back("raw", std::to_string(raw));
-    fields.emplace_back("width", std::to_string(width));
-    fields.emplace_back("precision", std::to_string(precision));
-    fields.emplace_back("signed", std::to_string(showSign));
-    fields.emplace_back("leading zeros", std::to_string(leadingZeros));
+void ValueGadget::VisitKindFields(FieldVisitor& v) {
+    v.Bool32("raw", raw);
+    v.Int32("width", width);
+    v.Int32("precision", precision);
+    v.Bool32("showSign", showSign);
+    v.Bool32("leadingZeros", leadingZeros);
 }
 
 }  // namespace svu

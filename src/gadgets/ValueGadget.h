@@ -30,7 +30,7 @@ public:
     /// True when the channel's value text differs from the one shown.
     bool UpdateFromChannels() override;
     void Paint(QPainter& painter, const QRect& client) override;
-    void DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const override;
+    void VisitKindFields(FieldVisitor& v) override;
 
     /// The text drawn: the last value as received, or as a number in the chosen format.
     std::string Text() const;

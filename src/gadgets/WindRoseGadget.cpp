@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "framework/Archive.h"
+#include "framework/FieldVisitor.h"
 #include "framework/TextUtil.h"
 #include "gadgets/RoseGeometry.h"
 #include "stations/WeatherStation.h"
@@ -141,9 +142,9 @@ void WindRoseGadget::Paint(QPainter& painter, const QRect& client) {
     painter.restore();
 }
 
-void WindRoseGadget::DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const {
-    fields.emplace_back("pointer colour", std::to_string(pointerColour));
-    fields.emplace_back("rose colour", std::to_string(roseColour));
+void WindRoseGadget::VisitKindFields(FieldVisitor& v) {
+    v.Colour("pointerColour", pointerColour);
+    v.Colour("roseColour", roseColour);
 }
 
 }  // namespace svu

@@ -25,7 +25,7 @@ public:
     /// differs from the one shown.
     bool UpdateFromChannels() override;
     void Paint(QPainter& painter, const QRect& client) override;
-    void DescribeFields(std::vector<std::pair<std::string, std::string>>& fields) const override;
+    void VisitKindFields(FieldVisitor& v) override;
 
     /// Makes the next refresh read the channel again whatever the reading time (after the
     /// property sheet).

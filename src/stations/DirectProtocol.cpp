@@ -9,6 +9,9 @@ namespace svu::direct {
 
 namespace {
 
+// Any of them ends a real-time line: instruments end theirs with CR LF, CR, LF or ETX alone.
+constexpr const char* kLineEnds = "\r\n\x03";
+
 uint16_t ReadWord(const std::vector<uint8_t>& image, std::size_t offset) {
     return static_cast<uint16_t>((image[offset] << 8) | image[offset + 1]);
 }
@@ -133,48 +136,18 @@ LineStatus ParseRealtimeLine(std::string_view line, int rawChannels, RealtimeRea
     return LineStatus::Ok;
 }
 
-std::string FormatFieldValue(double value, int decimals) {
-    for (int d = std::clamp(decimals, 0, 6); d >= 0; --d) {
-        std::string text = FormatC("%7.*f", d, value);
-        if (text.size() == 7) {
-            return text;
-        }
-    }
-    return value < 0 ? "-999999" : "9999999";
-}
-
-std::string FormatRealtimeLine(std::string_view date, std::string_view time, const std::vector<std::string>& values) {
-    std::string line;
-    line.reserve(20 + 8 * values.size());
-    const auto field = [&](std::string_view text, std::size_t width) {
-        std::string f(text.substr(0, width));
-        if (f.size() < width) {
-            f.insert(0, width - f.size(), ' ');
-        }
-        line += f;
-        line += ' ';
-    };
-    field(date, 8);
-    field(time, 8);
-    for (const std::string& value : values) {
-        field(value, 7);
-    }
-    line += LineChecksum(line);
-    return line;
-}
-
 void RealtimeLineAssembler::Append(std::string_view bytes) {
     buffer_.append(bytes);
     // A stream without line ends is noise: keep only a tail long enough for any line.
     constexpr std::size_t kMaxPending = 4096;
-    if (buffer_.size() > kMaxPending && buffer_.find_first_of("\r\n") == std::string::npos) {
+    if (buffer_.size() > kMaxPending && buffer_.find_first_of(kLineEnds) == std::string::npos) {
         buffer_.erase(0, buffer_.size() - kMaxPending / 2);
     }
 }
 
 bool RealtimeLineAssembler::NextLine(std::string& line) {
     while (true) {
-        const std::size_t end = buffer_.find_first_of("\r\n");
+        const std::size_t end = buffer_.find_first_of(kLineEnds);
         if (end == std::string::npos) {
             return false;
         }
@@ -205,13 +178,6 @@ bool DecodeRecordTime(const uint8_t* bytes, int referenceYear, RecordTime& time)
     return time.hour <= 23;
 }
 
-void EncodeRecordTime(const RecordTime& time, uint8_t* bytes) {
-    const int nibble = (((time.year - 1997) % 16) + 16) % 16;
-    bytes[0] = static_cast<uint8_t>((nibble << 4) | (time.month & 0x0F));
-    bytes[1] = static_cast<uint8_t>(((time.day & 0x1F) << 3) | ((time.hour >> 2) & 0x07));
-    bytes[2] = static_cast<uint8_t>(((time.hour & 0x03) << 6) | (time.minute & 0x3F));
-}
-
 double DecodeShortFloat(uint8_t b0, uint8_t b1) {
     const long mantissa = LowNibble(b0) * 100L + HighNibble(b1) * 10L + LowNibble(b1);
     const int exponent = ((b0 >> 4) & 7) - 3;
@@ -219,39 +185,9 @@ double DecodeShortFloat(uint8_t b0, uint8_t b1) {
     return (b0 & 0x80) != 0 ? -magnitude : magnitude;
 }
 
-void EncodeShortFloat(double value, uint8_t* bytes) {
-    const bool negative = value < 0;
-    double magnitude = std::fabs(value);
-    int exponent = -3;
-    long digits = 0;
-    if (std::isfinite(magnitude) && magnitude > 0) {
-        exponent = static_cast<int>(std::floor(std::log10(magnitude))) + 1;
-        exponent = std::clamp(exponent, -3, 4);
-        digits = std::lround(magnitude / std::pow(10.0, exponent) * 1000.0);
-        if (digits >= 1000 && exponent < 4) {
-            ++exponent;
-            digits = std::lround(magnitude / std::pow(10.0, exponent) * 1000.0);
-        }
-        digits = std::min(digits, 999L);
-    } else if (!std::isfinite(magnitude)) {
-        exponent = 4;
-        digits = 999;
-    }
-    bytes[0] = static_cast<uint8_t>((negative ? 0x80 : 0) | ((exponent + 3) << 4) | (digits / 100));
-    bytes[1] = static_cast<uint8_t>((((digits / 10) % 10) << 4) | (digits % 10));
-}
-
 double DecodeFixedPoint(uint8_t b0, uint8_t b1) {
     const double number = AtoF(FormatC("%d.%02d%02d", b0 & 1, b0 >> 1, b1 >> 1));
     return (b1 & 1) != 0 ? -number : number;
-}
-
-void EncodeFixedPoint(double raw, uint8_t* bytes) {
-    const bool negative = raw < 0;
-    long units = std::isfinite(raw) ? std::lround(std::fabs(raw) * 10000.0) : 19999;
-    units = std::min(units, 19999L);
-    bytes[0] = static_cast<uint8_t>((((units / 100) % 100) << 1) | (units / 10000));
-    bytes[1] = static_cast<uint8_t>(((units % 100) << 1) | (negative ? 1 : 0));
 }
 
 double DecodeCalibration(const uint8_t* entry) {
@@ -272,27 +208,6 @@ double DecodeCalibration(const uint8_t* entry) {
     }
     const double value = AtoF(FormatC("0.%se%d", digits.c_str(), exponent));
     return negative ? -value : value;
-}
-
-void EncodeCalibration(double value, uint8_t* entry) {
-    constexpr int kDigits = 11;
-    std::fill(entry, entry + image::kCalibrationEntrySize, 0);
-    const bool negative = value < 0;
-    const double magnitude = std::fabs(value);
-    std::string digits(kDigits, '0');
-    int exponent = 0;
-    if (std::isfinite(magnitude) && magnitude > 0) {
-        // "%.10e" gives d.dddddddddde+XX: the digits of 0.ddd... x 10^(XX + 1).
-        const std::string text = FormatC("%.10e", magnitude);
-        digits = text.substr(0, 1) + text.substr(2, kDigits - 1);
-        exponent = AtoI(text.substr(text.find('e') + 1)) + 1;
-    }
-    entry[0] = static_cast<uint8_t>(static_cast<int8_t>(std::clamp(exponent, -128, 127)));
-    for (int i = 0; i < kDigits; ++i) {
-        const int nibble = digits[static_cast<std::size_t>(i)] - '0';
-        entry[1 + i / 2] |= static_cast<uint8_t>(i % 2 == 0 ? nibble << 4 : nibble);
-    }
-    entry[6] |= negative ? 0x0D : 0x0C;
 }
 
 RecordDecoder::RecordDecoder(std::vector<Channel> channels, int floatChannels, int referenceYear)

@@ -2,8 +2,8 @@
 
 // The formats of the Direct station's instrument, as pure functions on text and bytes: menu
 // commands and replies, the real-time line and its checksum, and the memory image that the
-// instrument dumps for download (also decoded for the modem station). No I/O here: the station
-// and the instrument simulator both build on these.
+// instrument dumps for download (also decoded for the modem station). No I/O here. The
+// instrument simulator writes its real-time lines and logger records with its own code.
 
 #include <cstddef>
 #include <cstdint>
@@ -86,14 +86,8 @@ struct RealtimeReading {
 /// too short to hold every value.
 LineStatus ParseRealtimeLine(std::string_view line, int rawChannels, RealtimeReading& reading);
 
-/// Right-aligns a value in the 7 characters of a field, with fewer decimals when needed.
-std::string FormatFieldValue(double value, int decimals);
-/// A complete line without its line end: date, time, each 7-character value, checksum, with
-/// single spaces between the fields.
-std::string FormatRealtimeLine(std::string_view date, std::string_view time, const std::vector<std::string>& values);
-
-/// Cuts a received byte stream into lines at CR and LF, dropping ETX, so a line that arrives in
-/// pieces is never taken for a short one.
+/// Cuts a received byte stream into lines at CR, LF and ETX, so a line that arrives in pieces is
+/// never taken for a short one, whichever of them the instrument ends its lines with.
 class RealtimeLineAssembler {
 public:
     void Append(std::string_view bytes);
@@ -142,18 +136,13 @@ constexpr std::size_t RecordSize(int channels) {
 /// the year modulo 16; with referenceYear 0 it is read as 1997..2012, otherwise as the year
 /// from referenceYear - 14 to referenceYear + 1 that has that remainder.
 bool DecodeRecordTime(const uint8_t* bytes, int referenceYear, RecordTime& time);
-void EncodeRecordTime(const RecordTime& time, uint8_t* bytes);
 /// Sign, 3-digit mantissa and exponent -3..4: value = +-0.ddd x 10^e.
 double DecodeShortFloat(uint8_t b0, uint8_t b1);
-void EncodeShortFloat(double value, uint8_t* bytes);
 /// The uncalibrated fixed-point number: "d.xxyy", negative when bit 0 of b1 is set.
 double DecodeFixedPoint(uint8_t b0, uint8_t b1);
-/// Encodes -1.9999 .. 1.9999 (clamped) to 4 decimals.
-void EncodeFixedPoint(double raw, uint8_t* bytes);
 /// A calibration entry: signed exponent byte, then packed decimal digits 0.ddd... ended by a
 /// nibble above 9 (0xB or 0xD marks a negative number).
 double DecodeCalibration(const uint8_t* entry);
-void EncodeCalibration(double value, uint8_t* entry);
 
 /// Turns records into log lines "dd/mm/yy,hh:mm:00,v1,v2,...", keeping the daily totals of the
 /// accumulating channels (types 10 and 13) from one record to the next.

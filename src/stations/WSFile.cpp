@@ -20,6 +20,7 @@
 #include "framework/StringTable.h"
 #include "framework/TextUtil.h"
 #include "stations/ProcessedData.h"
+#include "stations/RawChannels.h"
 #include "stations/StationHost.h"
 #include "stations/StationReports.h"
 
@@ -93,7 +94,9 @@ bool FileRecord::Parse(std::string_view line, std::size_t raw) {
         }
         line.remove_prefix(comma + 1);
     }
-    if (fields_.size() < std::max<std::size_t>(raw, 2)) {
+    // A short record is sound: a log whose station gained channels during the day names only the
+    // first record's channels in its header. Only the date and time are required.
+    if (fields_.size() < 2) {
         return false;
     }
     while (!fields_[1].empty() && fields_[1].front() == ' ') {
@@ -113,30 +116,14 @@ bool FileRecord::Parse(std::string_view line, std::size_t raw) {
 }
 
 void FileRecord::CopyTo(std::vector<std::string>& values, std::size_t raw) const {
-    const std::size_t n = std::min({raw, values.size(), fields_.size()});
+    const std::size_t n = std::min(raw, values.size());
     for (std::size_t i = 0; i < n; ++i) {
-        values[i].assign(fields_[i]);
+        if (i < fields_.size()) {
+            values[i].assign(fields_[i]);
+        } else {
+            values[i].clear();  // the record has no field for it: no value for this reading
+        }
     }
-}
-
-// ---- ReplaceRawChannels -------------------------------------------------------------------------
-
-void ReplaceRawChannels(WeatherStation& station, const std::vector<std::string>& rawNames) {
-    std::lock_guard guard(station.lock);
-    const std::size_t oldRaw = static_cast<std::size_t>(std::max(station.rawChannelCount, 0));
-    const std::size_t oldCount = static_cast<std::size_t>(std::max(station.channelCount, 0));
-    std::vector<std::string> names = rawNames;
-    for (std::size_t i = oldRaw; i < oldCount; ++i) {
-        names.push_back(i < station.channelNames.size() ? station.channelNames[i] : std::string());
-    }
-    const std::size_t count = names.size();
-    station.channelNames = std::move(names);
-    station.channelTypes.assign(count, 0);
-    station.channelOffsets.resize(count, 0);
-    station.channelMultipliers.resize(count, 0);
-    station.rawChannelCount = static_cast<int32_t>(rawNames.size());
-    station.channelCount = static_cast<int32_t>(count);
-    station.values.resize(count);
 }
 
 // ---- Reader -------------------------------------------------------------------------------------

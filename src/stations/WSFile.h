@@ -25,24 +25,20 @@ private:
 /// One record line of a replayed log split at its commas, without copying.
 class FileRecord {
 public:
-    /// Splits `line` for a station of `raw` channels (Date, Time, then the values). False for a
-    /// damaged line: fewer fields than channels, or no date and time where they belong.
+    /// Splits `line` for a station of `raw` channels (Date, Time, then the values). A record may
+    /// have fewer fields than channels. False for a damaged line: no date and time where they belong.
     bool Parse(std::string_view line, std::size_t raw);
     /// The date text (field 0).
     std::string_view Date() const { return fields_[0]; }
     /// The time text (field 1 without its leading spaces).
     std::string_view Time() const { return fields_[1]; }
-    /// Copies the first `raw` fields into `values`, reusing their storage.
+    /// Copies the first `raw` fields into `values`, reusing their storage; channels the record has
+    /// no field for become empty.
     void CopyTo(std::vector<std::string>& values, std::size_t raw) const;
 
 private:
     std::vector<std::string_view> fields_;
 };
-
-/// Replaces a station's raw channels by `rawNames` (R becomes their number). The derived channels'
-/// names move with them so that they still follow the raw ones, N and `values` change by the
-/// difference, and every type code becomes 0. Takes the station's lock.
-void ReplaceRawChannels(WeatherStation& station, const std::vector<std::string>& rawNames);
 
 /// Kind 12, "File": replays a daily log file record by record.
 class WSFile : public WeatherStation {

@@ -14,7 +14,7 @@
 #include "framework/StringTable.h"
 #include "framework/TextUtil.h"
 #include "stations/StationReports.h"
-#include "stations/WSFile.h"
+#include "stations/RawChannels.h"
 
 namespace svu {
 

@@ -114,11 +114,6 @@ TEST(DisplayFile, DamagedFilesAreRefusedAndLeaveTheDocumentEmpty) {
     EXPECT_TRUE(doc.gadgets.empty());
     EXPECT_EQ(doc.Bytes(), EmptyDocumentBytes());
 
-    std::vector<uint8_t> longer = good;
-    longer.push_back(0);
-    EXPECT_FALSE(doc.LoadBytes(longer, &error));
-    EXPECT_NE(error.find("unexpected bytes"), std::string::npos) << error;
-
     std::vector<uint8_t> page9 = EmptyDocumentBytes();
     page9[4] = 9;  // current page
     EXPECT_FALSE(doc.LoadBytes(page9, &error));
@@ -132,6 +127,30 @@ TEST(DisplayFile, DamagedFilesAreRefusedAndLeaveTheDocumentEmpty) {
     EXPECT_FALSE(doc.Save("/nonexistent/dir/x.svu", &error));
     EXPECT_TRUE(doc.IsModified());
     EXPECT_TRUE(ui.Messages().empty());
+}
+
+TEST(DisplayFile, BytesAfterTheLastRecordAreIgnoredWithOneNotice) {
+    TempDir dir;
+    RecordingUserInterface ui;
+    CStratavueDoc doc(ui);
+    doc.AddGadget(Text("one", 1));
+    doc.AddGadget(Text("two", 3, 300));
+    doc.pageName[2] = "Runway";
+    ASSERT_TRUE(doc.Save(dir.File("a.svu")));
+    const std::string padded = test::ReadFileBytes(dir.File("a.svu")) + std::string("\0\0\x1A junk", 8);
+    test::WriteFileBytes(dir.File("a.svu"), padded);
+
+    CStratavueDoc again(ui);
+    std::string error;
+    ASSERT_TRUE(again.Load(dir.File("a.svu"), &error)) << error;
+    ASSERT_EQ(again.gadgets.size(), 2u);
+    EXPECT_EQ(again.pageName[2], "Runway");
+    EXPECT_EQ(again.Bytes(), doc.Bytes());
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_NE(ui.Messages()[0].text.find("8 bytes after its last record"), std::string::npos);
+    // Nothing is rewritten until the user saves.
+    EXPECT_FALSE(again.IsModified());
+    EXPECT_EQ(test::ReadFileBytes(dir.File("a.svu")), padded);
 }
 
 TEST(DisplayFile, OldItemLayoutAsksOnceToResave) {

@@ -265,15 +265,20 @@ TEST(Demo, DisplayJsonMistakesNameTheItem) {
                  "source1": {"station": "Airfield", "channelName": "QNH"}}]})",
                false);
     EXPECT_EQ(r.code, 1);
-    EXPECT_NE(r.err.find("gadgets[0].width: \"40\" is not a valid value"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("gadgets[0].width: a whole number was expected"), std::string::npos) << r.err;
 
-    r = import(R"({"gadgets": [{"class": "ValueGadget", "precision": "3",
+    r = import(R"({"gadgets": [{"class": "ValueGadget", "widths": 4}]})", false);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("gadgets[0].widths: the display item ValueGadget has no such setting"), std::string::npos)
+        << r.err;
+
+    r = import(R"({"gadgets": [{"class": "ValueGadget", "precision": 3,
                  "source1": {"station": "Airfield", "channelName": "QNH"}}]})",
                false);
     ASSERT_EQ(r.code, 0) << r.err;
     const auto shown =
         nlohmann::ordered_json::parse(RunCli({dir, "display", "show", "--json", folder.File("out.svu")}).out);
-    EXPECT_EQ(shown["gadgets"][0]["precision"], "3");
+    EXPECT_EQ(shown["gadgets"][0]["precision"], 3);
     EXPECT_EQ(shown["gadgets"][0]["source1"]["channelName"], "QNH");
 }
 

@@ -15,8 +15,8 @@
 #include "framework/Profile.h"
 #include "framework/StringTable.h"
 #include "framework/TextUtil.h"
+#include "sim/DirectLine.h"
 #include "sim/DirectSimOptions.h"
-#include "stations/DirectProtocol.h"
 #include "stations/WSDirect.h"
 
 extern char** environ;
@@ -83,9 +83,24 @@ void ExpectSimulatorValues(const std::string& log) {
         const TimeT time = ParseDateTime(fields[0], fields[1]);
         for (std::size_t c = 0; c < channels.size(); ++c) {
             const double value = sim::PatternValue(channels[c], static_cast<int>(c), time, 1);
-            EXPECT_EQ(fields[2 + c], Trim(direct::FormatFieldValue(value, channels[c].decimals))) << line;
+            EXPECT_EQ(fields[2 + c], Trim(sim::DirectLineField(value, channels[c].decimals))) << line;
         }
     }
+}
+
+// The program folder's station list: one Direct station, "Mast", on COM5 = link, logging every value.
+void SaveMastStation(test::ProgramFolder& folder, const std::string& link) {
+    StationList stations;
+    auto mast = std::make_unique<WSDirect>("Mast");
+    mast->active = mast->logErrors = mast->loggingEnabled = mast->logAllValues = 1;
+    mast->port = 5;
+    mast->logFolder = folder.File("logs");
+    mast->rawChannelCount = mast->channelCount = 8;
+    mast->channelNames = {"T", "RH", "P", "WS", "WD", "Rain", "Sun", "Batt"};
+    stations.push_back(std::move(mast));
+    folder.Save(stations);
+    std::filesystem::create_directories(folder.File("logs"));
+    Profile(folder.File("stratavue.ini")).WriteString("Ports", "COM5", link);
 }
 
 TEST(DirectRun, LogsWhatTheInstrumentSendsThroughFaultsAndARestart) {
@@ -104,17 +119,7 @@ TEST(DirectRun, LogsWhatTheInstrumentSendsThroughFaultsAndARestart) {
     ASSERT_GT(sim, 0);
     ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(link); }));
 
-    StationList stations;
-    auto mast = std::make_unique<WSDirect>("Mast");
-    mast->active = mast->logErrors = mast->loggingEnabled = mast->logAllValues = 1;
-    mast->port = 5;
-    mast->logFolder = folder.File("logs");
-    mast->rawChannelCount = mast->channelCount = 8;
-    mast->channelNames = {"T", "RH", "P", "WS", "WD", "Rain", "Sun", "Batt"};
-    stations.push_back(std::move(mast));
-    folder.Save(stations);
-    std::filesystem::create_directories(folder.File("logs"));
-    Profile(folder.File("stratavue.ini")).WriteString("Ports", "COM5", link);
+    SaveMastStation(folder, link);
 
     pid_t run = Spawn(cli, {"--program-dir=" + folder.Path(), "run", "--for", "600"});
     ASSERT_GT(run, 0);
@@ -137,6 +142,32 @@ TEST(DirectRun, LogsWhatTheInstrumentSendsThroughFaultsAndARestart) {
     EXPECT_EQ(firstLog().rfind("8\r\nT\r\nRH\r\n", 0), 0u);
     ExpectSimulatorValues(firstLog());
     ExpectSimulatorValues(secondLog());
+}
+
+TEST(DirectRun, LinesEndedByEtxAloneAreLogged) {
+    const std::string cli = std::string(SVU_BINARY_DIR) + "/stratavue-cli";
+    const std::string simulator = std::string(SVU_BINARY_DIR) + "/stratavue-sim";
+    if (!std::filesystem::exists(cli) || !std::filesystem::exists(simulator)) {
+        GTEST_SKIP() << "stratavue-cli and stratavue-sim are not built";
+    }
+    test::ProgramFolder folder;
+    const std::string link = folder.File("ws1");
+    const pid_t sim = Spawn(simulator, {"direct", "--link", link, "--period", "100", "--etx-lines", "--start-time",
+                                        "2026-03-01 00:10:00"});
+    ASSERT_GT(sim, 0);
+    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(link); }));
+    SaveMastStation(folder, link);
+
+    const pid_t run = Spawn(cli, {"--program-dir=" + folder.Path(), "run", "--for", "600"});
+    ASSERT_GT(run, 0);
+    const auto log = [&] { return ReadFileBytes(folder.File("logs/Mast-20260301.log")); };
+    EXPECT_TRUE(WaitFor([&] { return RecordLines(log()).size() >= 5; }));
+    const int status = EndProcess(run, SIGTERM);
+    EndProcess(sim, SIGTERM);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(ReadFileBytes(folder.File("error.txt")).find(Str(551)), std::string::npos);
+    ExpectSimulatorValues(log());
 }
 
 }  // namespace

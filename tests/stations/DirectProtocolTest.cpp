@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
 #include "sim/DirectInstrument.h"
+#include "sim/DirectLine.h"
 #include "sim/DirectMemory.h"
+#include "sim/DirectRecordEncoding.h"
 #include "stations/DirectProtocol.h"
 
 namespace svu::direct {
 namespace {
+
+// A real-time line of four channels written out by hand; its bytes sum to 0x..72.
+const std::string kLine = "05/12/26 14:05:00    12.5      76  1013.2     0.0 72";
 
 TEST(DirectRealtimeLine, ChecksumIsTheByteSumInLowerCaseHexAndComparedInAnyCase) {
     // 'd' + 'd' + 'B' = 266, so the checksum is 0a.
@@ -18,7 +23,7 @@ TEST(DirectRealtimeLine, ChecksumIsTheByteSumInLowerCaseHexAndComparedInAnyCase)
 
 TEST(DirectRealtimeLine, ParsesResynchronisesAndRejects) {
     const std::vector<std::string> values = {"   12.5", "     76", " 1013.2", "    0.0"};
-    const std::string line = FormatRealtimeLine("05/12/26", "14:05:00", values);
+    const std::string line = kLine;
     ASSERT_EQ(line.size(), MinimumLineLength(4) + 2);
     EXPECT_EQ(MinimumLineLength(4), 50u);
 
@@ -39,13 +44,17 @@ TEST(DirectRealtimeLine, ParsesResynchronisesAndRejects) {
     // read past the end.
     const std::string late = std::string(45, 'x') + "01/02/03 4";
     EXPECT_EQ(ParseRealtimeLine(late, 4, reading), LineStatus::Corrupt);
-
-    EXPECT_EQ(FormatFieldValue(12.34, 1), "   12.3");
-    EXPECT_EQ(FormatFieldValue(123456.7, 2), " 123457");
-    EXPECT_EQ(FormatFieldValue(-1e12, 1), "-999999");
 }
 
-TEST(DirectRealtimeLine, AssemblerWaitsForTheLineEnd) {
+TEST(DirectRealtimeLine, SimulatorWritesTheLineByItsOwnCode) {
+    EXPECT_EQ(sim::DirectLine("05/12/26", "14:05:00", {"   12.5", "76", " 1013.2", "    0.0"}), kLine);
+    EXPECT_EQ(sim::DirectLineChecksum("ddB"), "0a");
+    EXPECT_EQ(sim::DirectLineField(12.34, 1), "   12.3");
+    EXPECT_EQ(sim::DirectLineField(123456.7, 2), " 123457");
+    EXPECT_EQ(sim::DirectLineField(-1e12, 1), "-999999");
+}
+
+TEST(DirectRealtimeLine, AssemblerWaitsForTheLineEndAndCutsAtCrLfAndEtx) {
     RealtimeLineAssembler assembler;
     std::string line;
     assembler.Append(
@@ -55,6 +64,13 @@ TEST(DirectRealtimeLine, AssemblerWaitsForTheLineEnd) {
     assembler.Append(":00 rest\r\nnext");
     ASSERT_TRUE(assembler.NextLine(line));
     EXPECT_EQ(line, "01/02/03 12:00:00 rest");
+    EXPECT_FALSE(assembler.NextLine(line));
+    // An instrument that ends its lines with ETX alone.
+    assembler.Append("\x03" "01/02/03 12:00:01\x03" "01/02");
+    ASSERT_TRUE(assembler.NextLine(line));
+    EXPECT_EQ(line, "next");
+    ASSERT_TRUE(assembler.NextLine(line));
+    EXPECT_EQ(line, "01/02/03 12:00:01");
     EXPECT_FALSE(assembler.NextLine(line));
 }
 
@@ -96,7 +112,7 @@ TEST(DirectMenuReplies, ParseTheInstrumentsTexts) {
 
 TEST(DirectRecords, FieldFormatsDecodeAndEncode) {
     uint8_t stamp[3];
-    EncodeRecordTime({2026, 12, 5, 23, 59}, stamp);
+    sim::EncodeRecordTime({2026, 12, 5, 23, 59}, stamp);
     RecordTime time;
     ASSERT_TRUE(DecodeRecordTime(stamp, 2026, time));
     EXPECT_EQ(time.year, 2026);
@@ -115,24 +131,24 @@ TEST(DirectRecords, FieldFormatsDecodeAndEncode) {
     EXPECT_DOUBLE_EQ(DecodeFixedPoint(5 << 1, 7 << 1), 0.0507);
     for (const double v : {12.5, -3.25, 1010.0, 0.002, 0.0, 9990.0}) {
         uint8_t bytes[2];
-        EncodeShortFloat(v, bytes);
+        sim::EncodeShortFloat(v, bytes);
         EXPECT_DOUBLE_EQ(DecodeShortFloat(bytes[0], bytes[1]), v);
     }
     for (const double v : {0.0, 1.9999, -0.5, 0.0001}) {
         uint8_t bytes[2];
-        EncodeFixedPoint(v, bytes);
+        sim::EncodeFixedPoint(v, bytes);
         EXPECT_DOUBLE_EQ(DecodeFixedPoint(bytes[0], bytes[1]), v);
     }
     for (const double v : {0.0, -40.5, 1000.0, 0.00125, 123456.789}) {
         uint8_t entry[image::kCalibrationEntrySize];
-        EncodeCalibration(v, entry);
+        sim::EncodeCalibration(v, entry);
         EXPECT_DOUBLE_EQ(DecodeCalibration(entry), v);
     }
 }
 
 std::vector<uint8_t> Record(const RecordTime& time, std::initializer_list<std::pair<uint8_t, uint8_t>> fields) {
     std::vector<uint8_t> bytes(3);
-    EncodeRecordTime(time, bytes.data());
+    sim::EncodeRecordTime(time, bytes.data());
     for (const auto& [b0, b1] : fields) {
         bytes.push_back(b0);
         bytes.push_back(b1);

@@ -12,6 +12,7 @@
 #include "framework/Profile.h"
 #include "framework/StringTable.h"
 #include "framework/TextUtil.h"
+#include "sim/DirectLine.h"
 #include "sim/DirectSimulator.h"
 #include "stations/StationTestSupport.h"
 #include "stations/WSDirect.h"
@@ -135,8 +136,8 @@ TEST_F(WSDirectTest, StoresWhatTheInstrumentSentDropsCorruptLinesAndResynchronis
     const std::vector<std::string> values = Values();
     const TimeT time = ReadingTime();
     for (std::size_t c = 0; c < channels.size(); ++c) {
-        EXPECT_EQ(values[c], direct::FormatFieldValue(sim::PatternValue(channels[c], static_cast<int>(c), time, 1),
-                                                      channels[c].decimals))
+        EXPECT_EQ(values[c], sim::DirectLineField(sim::PatternValue(channels[c], static_cast<int>(c), time, 1),
+                                                  channels[c].decimals))
             << c;
     }
     // The lines were taken in order: exactly every third was dropped as corrupt, and the lines

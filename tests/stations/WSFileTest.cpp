@@ -104,6 +104,21 @@ TEST_F(FileStation, DamagedLinesAreReportedAndPassedOver) {
     EXPECT_NE(errors.find(":7]"), std::string::npos);
 }
 
+TEST_F(FileStation, ShortRecordsLeaveTheMissingChannelsEmpty) {
+    station.logErrors = 1;
+    ASSERT_TRUE(station.ReadConfiguration());
+    // The logging station had one channel when the day began and gained Rain later.
+    WriteFileBytes(station.inputFile,
+                   "2\r\nTemp\r\nRain\r\n05/12/26, 14:05:00, 5, 0.2\r\n05/12/26, 14:06:00, 9\r\n05/12/26\r\n");
+    const WSFile::ReplayCounts counts = station.ReplayOnce(host);
+    EXPECT_EQ(counts.records, 2);
+    EXPECT_EQ(counts.damaged, 1);  // a line without its time stays damaged
+    EXPECT_EQ(station.values, (std::vector<std::string>{"05/12/26", "14:06:00", " 9", ""}));
+    const std::string errors = reports.ErrorText();
+    EXPECT_EQ(errors.find(":5]"), std::string::npos) << errors;
+    EXPECT_NE(errors.find(":6]"), std::string::npos) << errors;
+}
+
 TEST_F(FileStation, SpeedsPaceTheRecords) {
     ASSERT_TRUE(station.ReadConfiguration());
     station.loop = 0;

@@ -20,6 +20,7 @@
 #include "app/CStratavueDoc.h"
 #include "framework/ClassRegistry.h"
 #include "framework/HeadlessUserInterface.h"
+#include "framework/JsonFieldVisitor.h"
 #include "gadgets/Gadget.h"
 #include "gadgets/GadgetKinds.h"
 #include "runtime/ClassTables.h"
@@ -43,7 +44,19 @@ Json FontJson(const GadgetFont& f) {
                 {"underline", f.underline}, {"strikeOut", f.strikeOut}, {"faceName", f.faceName}};
 }
 
-Json SourceJson(const GadgetSource& s) {
+// A source the file named but the station list does not hold keeps its names ("unlinked").
+Json SourceJson(const Gadget& g, int which) {
+    if (const std::optional<UnlinkedSource> names = g.Unlinked(which)) {
+        Json j{{"station", names->stationName}};
+        if (names->byNumber) {
+            j["channel"] = names->number;
+        } else {
+            j["channelName"] = names->channelName;
+        }
+        j["unlinked"] = true;
+        return j;
+    }
+    const GadgetSource& s = g.Source(which);
     if (s.station == nullptr) {
         return Json{{"station", nullptr}, {"channel", s.channel}};
     }
@@ -54,7 +67,7 @@ Json SourceJson(const GadgetSource& s) {
     return j;
 }
 
-Json GadgetJson(const Gadget& g) {
+Json GadgetJson(Gadget& g) {
     Json j{{"class", g.ClassName()},
            {"typeCode", g.typeCode},
            {"schema", g.schema},
@@ -69,13 +82,10 @@ Json GadgetJson(const Gadget& g) {
            {"auxColour", Hex(g.auxColour)},
            {"borderStyle", g.borderStyle},
            {"transparent", g.transparent},
-           {"source1", SourceJson(g.source1)},
-           {"source2", SourceJson(g.source2)}};
-    std::vector<std::pair<std::string, std::string>> fields;
-    g.DescribeFields(fields);
-    for (auto& [name, value] : fields) {
-        j[name] = value;
-    }
+           {"source1", SourceJson(g, 0)},
+           {"source2", SourceJson(g, 1)}};
+    JsonFieldVisitor kind = JsonFieldVisitor::Writer(j, Gadget::kSchema);
+    g.VisitKindFields(kind);
     return j;
 }
 

@@ -6,24 +6,15 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <set>
 
 #include "app/CStratavueDoc.h"
+#include "framework/JsonFieldVisitor.h"
 #include "framework/TextUtil.h"
 #include "gadgets/Gadget.h"
 #include "gadgets/GadgetKinds.h"
-#include "gadgets/GraphGadget.h"
-#include "gadgets/MultiTextGadget.h"
-#include "gadgets/RTDustRoseGadget.h"
-#include "gadgets/RTWindRoseGadget.h"
-#include "gadgets/RealtimeRose.h"
-#include "gadgets/TextGadget.h"
-#include "gadgets/ValueGadget.h"
-#include "gadgets/WindRoseGadget.h"
 #include "stations/StationFile.h"
 #include "stations/WeatherStation.h"
 
@@ -32,8 +23,6 @@ namespace svu::cli {
 namespace {
 
 using Json = nlohmann::ordered_json;
-
-constexpr int64_t kSecondsPerDay = 86400;
 
 // Reads members of one JSON object; the first problem met is kept with its path ("gadgets[2].page").
 class JsonIn {
@@ -134,7 +123,22 @@ void SourceFromJson(const JsonIn& in, const char* name, int which, Gadget& g, co
     }
     const JsonIn s = in.Nested(*m, name);
     const Json* stationName = s.Member("station");
-    if (stationName == nullptr || stationName->is_null()) {
+    const Json* unlinked = s.Member("unlinked");
+    if (unlinked != nullptr && !unlinked->is_boolean()) {
+        s.Fail("unlinked", "true or false was expected");
+    } else if (unlinked != nullptr && unlinked->get<bool>()) {
+        // Names kept from a file whose stations were not at hand: written back as they are.
+        UnlinkedSource names;
+        s.String("station", names.stationName);
+        s.String("channelName", names.channelName);
+        if (s.Member("channel") != nullptr) {
+            names.byNumber = true;
+            s.Int("channel", names.number, INT32_MIN, INT32_MAX);
+        }
+        if (s.Ok()) {
+            g.SetUnlinked(which, names);
+        }
+    } else if (stationName == nullptr || stationName->is_null()) {
         g.SetSource(which, nullptr, -1);
     } else if (!stationName->is_string()) {
         s.Fail("station", "a station's name (or null) was expected");
@@ -171,243 +175,30 @@ void SourceFromJson(const JsonIn& in, const char* name, int which, Gadget& g, co
     }
 }
 
-// ---- The kinds' own settings, named as show --json names them ----
-
-bool ParseWhole(const std::string& text, int64_t min, int64_t max, int64_t& value) {
-    char* end = nullptr;
-    errno = 0;
-    const long long v = std::strtoll(text.c_str(), &end, 10);
-    if (text.empty() || end == text.c_str() || *end != '\0' || errno != 0 || v < min || v > max) {
-        return false;
-    }
-    value = v;
-    return true;
-}
-
-template <class G, int32_t G::*Member, int64_t Min, int64_t Max>
-bool SetWhole(Gadget& g, const std::string& text) {
-    int64_t v = 0;
-    if (!ParseWhole(text, Min, Max, v)) {
-        return false;
-    }
-    static_cast<G&>(g).*Member = static_cast<int32_t>(v);
-    return true;
-}
-
-// "1,2.5,10" as the "switching points" description writes it.
-bool ParsePoints(const std::string& text, std::vector<float>& points) {
-    points.clear();
-    for (size_t start = 0; !text.empty() && start <= text.size();) {
-        const size_t comma = std::min(text.find(',', start), text.size());
-        const std::string part = text.substr(start, comma - start);
-        char* end = nullptr;
-        const double v = strtod_l(part.c_str(), &end, CLocale());
-        if (part.empty() || *end != '\0' || !std::isfinite(v)) {
-            return false;
-        }
-        points.push_back(static_cast<float>(v));
-        start = comma + 1;
-    }
-    return true;
-}
-
-template <class G>
-bool SetPoints(Gadget& g, const std::string& text) {
-    return ParsePoints(text, static_cast<G&>(g).switchingPoints);
-}
-
-// A colour as the descriptions write it: the COLORREF as a decimal number.
-template <class G, uint32_t G::*Member>
-bool SetColourRef(Gadget& g, const std::string& text) {
-    int64_t v = 0;
-    if (!ParseWhole(text, 0, 0xFFFFFF, v)) {
-        return false;
-    }
-    static_cast<G&>(g).*Member = static_cast<uint32_t>(v);
-    return true;
-}
-
-// "x,y" as the "origin" description writes it.
-bool SetOrigin(Gadget& g, const std::string& text) {
-    const size_t comma = text.find(',');
-    int64_t x = 0;
-    int64_t y = 0;
-    auto& rose = static_cast<RealtimeRoseGadget&>(g);
-    if (comma == std::string::npos ||
-        !ParseWhole(text.substr(0, comma), RealtimeRoseGadget::kMinOrigin, RealtimeRoseGadget::kMaxOrigin, x) ||
-        !ParseWhole(text.substr(comma + 1), RealtimeRoseGadget::kMinOrigin, RealtimeRoseGadget::kMaxOrigin, y)) {
-        return false;
-    }
-    rose.originX = static_cast<int32_t>(x);
-    rose.originY = static_cast<int32_t>(y);
-    return true;
-}
-
-template <size_t Trace>
-bool SetTraceTitle(Gadget& g, const std::string& text) {
-    static_cast<GraphGadget&>(g).traces[Trace].title = text;
-    return true;
-}
-
-template <size_t Trace>
-bool SetTraceColour(Gadget& g, const std::string& text) {
-    int64_t v = 0;
-    if (!ParseWhole(text, 0, 0xFFFFFF, v)) {
-        return false;
-    }
-    static_cast<GraphGadget&>(g).traces[Trace].colour = static_cast<uint32_t>(v);
-    return true;
-}
-
-template <size_t Trace, int32_t GraphTrace::*Member>
-bool SetTraceFlag(Gadget& g, const std::string& text) {
-    int64_t v = 0;
-    if (!ParseWhole(text, 0, 1, v)) {
-        return false;
-    }
-    static_cast<GraphGadget&>(g).traces[Trace].*Member = static_cast<int32_t>(v);
-    return true;
-}
-
-// "auto", or "MIN to MAX" for a manual range.
-template <size_t Trace>
-bool SetTraceRange(Gadget& g, const std::string& text) {
-    GraphTrace& trace = static_cast<GraphGadget&>(g).traces[Trace];
-    if (text == "auto") {
-        trace.autoRange = 1;
-        return true;
-    }
-    const size_t to = text.find(" to ");
-    if (to == std::string::npos) {
-        return false;
-    }
-    const std::string low = text.substr(0, to);
-    const std::string high = text.substr(to + 4);
-    char* end1 = nullptr;
-    char* end2 = nullptr;
-    const double min = strtod_l(low.c_str(), &end1, CLocale());
-    const double max = strtod_l(high.c_str(), &end2, CLocale());
-    if (low.empty() || high.empty() || *end1 != '\0' || *end2 != '\0' || !std::isfinite(min) || !std::isfinite(max)) {
-        return false;
-    }
-    trace.autoRange = 0;
-    trace.minimum = min;
-    trace.maximum = max;
-    return true;
-}
-
-bool SetText(Gadget& g, const std::string& text) {
-    static_cast<TextGadget&>(g).text = text;
-    return true;
-}
-
-// " | " between the texts, as the "texts" description writes them.
-bool SetTexts(Gadget& g, const std::string& text) {
-    auto& texts = static_cast<MultiTextGadget&>(g).texts;
-    texts.clear();
-    for (size_t start = 0; !text.empty() && start <= text.size();) {
-        const size_t bar = std::min(text.find(" | ", start), text.size());
-        texts.push_back(text.substr(start, bar - start));
-        start = bar + 3;
-    }
-    return true;
-}
-
-struct KindField {
-    const char* className;
-    const char* name;
-    bool (*set)(Gadget&, const std::string&);  // false: the text is no valid value
-};
-
-// The settings that can be written from text. A setting missing here is accepted only with the
-// value the item already holds, so a file written by show --json always reads back.
-const std::vector<KindField>& KindFields() {
-    static const std::vector<KindField> fields = {
-        {TextGadget::kClassName, "text", SetText},
-        {ValueGadget::kClassName, "raw", SetWhole<ValueGadget, &ValueGadget::raw, 0, 1>},
-        {ValueGadget::kClassName, "width",
-         SetWhole<ValueGadget, &ValueGadget::width, ValueGadget::kMinWidth, ValueGadget::kMaxWidth>},
-        {ValueGadget::kClassName, "precision",
-         SetWhole<ValueGadget, &ValueGadget::precision, ValueGadget::kMinPrecision, ValueGadget::kMaxPrecision>},
-        {ValueGadget::kClassName, "signed", SetWhole<ValueGadget, &ValueGadget::showSign, 0, 1>},
-        {ValueGadget::kClassName, "leading zeros", SetWhole<ValueGadget, &ValueGadget::leadingZeros, 0, 1>},
-        {MultiTextGadget::kClassName, "switching points", SetPoints<MultiTextGadget>},
-        {MultiTextGadget::kClassName, "texts", SetTexts},
-        {WindRoseGadget::kClassName, "pointer colour", SetColourRef<WindRoseGadget, &WindRoseGadget::pointerColour>},
-        {WindRoseGadget::kClassName, "rose colour", SetColourRef<WindRoseGadget, &WindRoseGadget::roseColour>},
-        {GraphGadget::kClassName, "time base", SetWhole<GraphGadget, &GraphGadget::timeBase, 1, kSecondsPerDay - 1>},
-        {GraphGadget::kClassName, "time grid", SetWhole<GraphGadget, &GraphGadget::timeGrid, 0, 1>},
-        {GraphGadget::kClassName, "title 1", SetTraceTitle<0>},
-        {GraphGadget::kClassName, "title 2", SetTraceTitle<1>},
-        {GraphGadget::kClassName, "range 1", SetTraceRange<0>},
-        {GraphGadget::kClassName, "range 2", SetTraceRange<1>},
-        {GraphGadget::kClassName, "colour 1", SetTraceColour<0>},
-        {GraphGadget::kClassName, "colour 2", SetTraceColour<1>},
-        {GraphGadget::kClassName, "wind direction 1", SetTraceFlag<0, &GraphTrace::windDirection>},
-        {GraphGadget::kClassName, "wind direction 2", SetTraceFlag<1, &GraphTrace::windDirection>},
-        {GraphGadget::kClassName, "peak hold 1", SetTraceFlag<0, &GraphTrace::peakHold>},
-        {GraphGadget::kClassName, "peak hold 2", SetTraceFlag<1, &GraphTrace::peakHold>},
-        {GraphGadget::kClassName, "grid 1", SetTraceFlag<0, &GraphTrace::grid>},
-        {GraphGadget::kClassName, "grid 2", SetTraceFlag<1, &GraphTrace::grid>},
-    };
-    // The two real-time roses share their settings.
-    static const std::vector<KindField> all = [] {
-        std::vector<KindField> list = fields;
-        for (const char* rose : {RTWindRoseGadget::kClassName, RTDustRoseGadget::kClassName}) {
-            using R = RealtimeRoseGadget;
-            list.push_back({rose, "rose colour", SetColourRef<R, &R::roseColour>});
-            list.push_back({rose, "fill colour", SetColourRef<R, &R::fillColour>});
-            list.push_back({rose, "origin", SetOrigin});
-            list.push_back({rose, "radius", SetWhole<R, &R::radius, R::kMinRadius, R::kMaxRadius>});
-            list.push_back({rose, "step", SetWhole<R, &R::step, R::kMinStep, R::kMaxStep>});
-            list.push_back({rose, "window", SetWhole<R, &R::window, 1, kSecondsPerDay>});
-        }
-        list.push_back({RTWindRoseGadget::kClassName, "speed unit",
-                        SetWhole<RTWindRoseGadget, &RTWindRoseGadget::speedUnit, 0, 3>});
-        list.push_back({RTWindRoseGadget::kClassName, "distance unit",
-                        SetWhole<RTWindRoseGadget, &RTWindRoseGadget::distanceUnit, 0, 3>});
-        return list;
-    }();
-    return all;
-}
-
-void KindFieldsFromJson(const Json& j, const JsonIn& in, Gadget& g, bool& unavailable) {
+// The kind's own settings, read by the same field list that show --json writes them from.
+void KindFieldsFromJson(const Json& j, const JsonIn& in, Gadget& g) {
     static const std::set<std::string> kBase = {"class",       "typeCode",    "schema",          "page",
                                                 "rect",        "topLeftText", "bottomRightText", "backgroundColour",
                                                 "mainFont",    "mainColour",  "auxFont",         "auxColour",
                                                 "borderStyle", "transparent", "source1",         "source2"};
-    std::vector<std::pair<std::string, std::string>> described;
-    g.DescribeFields(described);
+    Json names = Json::object();
+    JsonFieldVisitor lister = JsonFieldVisitor::Writer(names, Gadget::kSchema);
+    g.VisitKindFields(lister);
     for (const auto& [name, value] : j.items()) {
-        if (kBase.count(name) != 0) {
-            continue;
-        }
-        const auto field =
-            std::find_if(described.begin(), described.end(), [&](const auto& d) { return d.first == name; });
-        if (field == described.end()) {
+        if (kBase.count(name) == 0 && !names.contains(name)) {
             in.Fail(name, std::string("the display item ") + g.ClassName() + " has no such setting");
             return;
         }
-        if (!value.is_string() && !value.is_number()) {
-            in.Fail(name, "a text or a number was expected");
-            return;
-        }
-        const std::string text = value.is_string() ? value.get<std::string>() : value.dump();
-        const auto& table = KindFields();
-        const auto setter = std::find_if(table.begin(), table.end(), [&](const KindField& f) {
-            return name == f.name && std::string(g.ClassName()) == f.className;
-        });
-        if (setter != table.end()) {
-            if (!setter->set(g, text)) {
-                in.Fail(name, "\"" + text + "\" is not a valid value");
-                return;
-            }
-        } else if (text != field->second) {
-            unavailable = true;
-            in.Fail(name, std::string("the display item ") + g.ClassName() +
-                              " cannot take this setting from JSON in this version");
-            return;
-        }
+    }
+    if (!in.Ok()) {
+        return;
+    }
+    JsonFieldVisitor reader = JsonFieldVisitor::Reader(j, Gadget::kSchema);
+    g.VisitKindFields(reader);
+    const std::string& problem = reader.Error();  // "field: what is wrong"
+    if (!problem.empty()) {
+        const std::size_t colon = problem.find(": ");
+        in.Fail(problem.substr(0, colon), colon == std::string::npos ? problem : problem.substr(colon + 2));
     }
 }
 
@@ -466,7 +257,7 @@ std::unique_ptr<Gadget> GadgetFromJson(const Json& j, const std::string& path, c
     in.Int("transparent", g->transparent, 0, 1);
     SourceFromJson(in, "source1", 0, *g, stations, stationFile);
     SourceFromJson(in, "source2", 1, *g, stations, stationFile);
-    KindFieldsFromJson(j, in, *g, unavailable);
+    KindFieldsFromJson(j, in, *g);
     return error.empty() ? std::move(g) : nullptr;
 }
 

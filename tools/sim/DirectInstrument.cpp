@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "framework/TextUtil.h"
+#include "sim/DirectLine.h"
 #include "stations/DirectProtocol.h"
 
 namespace svu::sim {
@@ -159,10 +160,10 @@ std::string DirectInstrument::RealtimeLine(TimeT now) {
     std::vector<std::string> fields;
     const std::vector<double> values = ValuesAt(time);
     for (std::size_t c = 0; c < values.size(); ++c) {
-        fields.push_back(direct::FormatFieldValue(values[c], options_.channels[c].decimals));
+        fields.push_back(DirectLineField(values[c], options_.channels[c].decimals));
     }
-    std::string line = direct::FormatRealtimeLine(FormatC("%02d/%02d/%02d", tm.day, tm.month, tm.year % 100),
-                                                  FormatC("%02d:%02d:%02d", tm.hour, tm.minute, tm.second), fields);
+    std::string line = DirectLine(FormatC("%02d/%02d/%02d", tm.day, tm.month, tm.year % 100),
+                                  FormatC("%02d:%02d:%02d", tm.hour, tm.minute, tm.second), fields);
     ++linesSent_;
     if (options_.corruptEvery > 0 && linesSent_ % static_cast<uint64_t>(options_.corruptEvery) == 0) {
         const std::string good = line.substr(line.size() - 2);
@@ -177,7 +178,8 @@ std::string DirectInstrument::RealtimeLine(TimeT now) {
         }
         line.insert(0, stray);
     }
-    return line + "\r\n";
+    // Some instruments end their lines with ETX alone.
+    return line + (options_.etxLineEnds ? std::string(1, kEtx) : std::string("\r\n"));
 }
 
 std::string DirectInstrument::OnTick(TimeT now, int64_t tickMs) {

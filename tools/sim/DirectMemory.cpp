@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "sim/DirectRecordEncoding.h"
+
 namespace svu::sim {
 
 namespace img = direct::image;
@@ -52,8 +54,8 @@ void DirectMemory::Configure(const std::vector<MemoryChannel>& channels, int flo
         std::fill(name, name + img::kNameSize, 0);
         std::copy_n(channel.name.begin(), std::min(channel.name.size(), img::kNameSize - 1), name);
         uint8_t* calibration = &bytes_[img::kCalibration + 2 * img::kCalibrationEntrySize * index];
-        direct::EncodeCalibration(channel.offset, calibration);
-        direct::EncodeCalibration(channel.multiplier, calibration + img::kCalibrationEntrySize);
+        EncodeCalibration(channel.offset, calibration);
+        EncodeCalibration(channel.multiplier, calibration + img::kCalibrationEntrySize);
     }
     if (layoutChanged) {
         Clear();
@@ -78,17 +80,17 @@ void DirectMemory::Append(const direct::RecordTime& time, const std::vector<doub
         return;
     }
     uint8_t* record = &bytes_[SlotOffset(next_)];
-    direct::EncodeRecordTime(time, record);
+    EncodeRecordTime(time, record);
     for (int c = 0; c < channelCount_; ++c) {
         const auto index = static_cast<std::size_t>(c);
         const double value = index < values.size() ? values[index] : 0.0;
         uint8_t* field = record + 3 + 2 * index;
         if (c < floatChannels_) {
-            direct::EncodeShortFloat(value, field);
+            EncodeShortFloat(value, field);
         } else {
             const MemoryChannel& channel = channels_[index];
             const double multiplier = channel.multiplier != 0 ? channel.multiplier : 1.0;
-            direct::EncodeFixedPoint(value / multiplier - channel.offset, field);
+            EncodeFixedPoint(value / multiplier - channel.offset, field);
         }
     }
     if (count_ == 0) {

@@ -63,6 +63,7 @@ Faults:
   --corrupt-every N     Every Nth real-time line carries a wrong checksum.
   --stray-bytes N       N junk characters before real-time lines ...
   --stray-every K       ... before every Kth line (default 1).
+  --etx-lines           End real-time lines with ETX alone instead of CR LF.
   --silent              Never answer anything (no echo, no replies, no lines).
   --silence-after S --silence-for S
                         Talk for S seconds, then fall silent for S seconds, and again.

@@ -266,6 +266,8 @@ bool ParseDirectSimOptions(const std::vector<std::string>& args, DirectSimOption
             ok = integer(0, 64, parsed.strayBytes);
         } else if (arg == "--stray-every") {
             ok = integer(1, 1000000, parsed.strayEvery);
+        } else if (arg == "--etx-lines") {
+            parsed.etxLineEnds = true;
         } else if (arg == "--silent") {
             parsed.silent = true;
         } else if (arg == "--silence-after") {

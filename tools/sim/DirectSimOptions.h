@@ -45,6 +45,7 @@ struct DirectSimOptions {
     int corruptEvery = 0;            ///< every Nth real-time line carries a wrong checksum
     int strayBytes = 0;              ///< junk characters put before a real-time line
     int strayEvery = 1;              ///< ... before every Nth line
+    bool etxLineEnds = false;        ///< real-time lines end with ETX alone instead of CR LF
     bool silent = false;             ///< never answers
     int silenceAfter = 0;            ///< seconds of talking before each silence (0: none)
     int silenceFor = 0;              ///< seconds of each silence
