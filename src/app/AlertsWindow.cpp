@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <functional>
 
 #include "stations/WeatherStation.h"
 
@@ -48,7 +49,7 @@ AlertsWindow::AlertsWindow(QWidget* mainWindow, std::function<void()> onReset)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(text_);
     layout->addLayout(buttons);
-    resize(520, 300);
+    resize(480, 190);  // room for eight messages; it scrolls for more
 
     connect(resetButton_, &QPushButton::clicked, this, &AlertsWindow::Reset);
     connect(closeButton_, &QPushButton::clicked, this, &QDialog::hide);
@@ -65,12 +66,32 @@ QRect AlertsWindow::ChoosePlace(const QSize& size, const QRect& screen, const QR
         QRect(frame.left(), frame.bottom() + 1 + kGap, w, h), // below
         QRect(frame.left(), frame.top() - kGap - h, w, h),    // above
     };
-    // No room beside it (a maximised main window): the page's corners, bottom right first.
+    // No room beside it (a maximised main window): inside the page, where it overlaps the items
+    // least. Such a place has its edges on the page's or an item's edges, so only those are tried,
+    // bottom right first.
     const QRect inner = area.page.adjusted(kGap, kGap, -kGap, -kGap);
-    for (const QPoint& corner : {QPoint(inner.right() + 1 - w, inner.bottom() + 1 - h),
-                                 QPoint(inner.left(), inner.bottom() + 1 - h), QPoint(inner.right() + 1 - w, inner.top()),
-                                 inner.topLeft()}) {
-        candidates.emplace_back(corner, size);
+    std::vector<int> xs = {inner.right() + 1 - w, inner.left()};
+    std::vector<int> ys = {inner.bottom() + 1 - h, inner.top()};
+    for (const QRect& item : area.items) {
+        xs.push_back(item.right() + 1 + kGap);
+        xs.push_back(item.left() - kGap - w);
+        ys.push_back(item.bottom() + 1 + kGap);
+        ys.push_back(item.top() - kGap - h);
+    }
+    const auto keepInside = [](std::vector<int>& values, int low, int high) {
+        std::erase_if(values, [&](int v) { return v < low || v > high; });
+        std::sort(values.begin(), values.end(), std::greater<>());
+        values.erase(std::unique(values.begin(), values.end()), values.end());
+    };
+    keepInside(xs, inner.left(), std::max(inner.left(), inner.right() + 1 - w));
+    keepInside(ys, inner.top(), std::max(inner.top(), inner.bottom() + 1 - h));
+    for (const int y : ys) {
+        for (const int x : xs) {
+            candidates.emplace_back(x, y, w, h);
+        }
+    }
+    if (xs.empty() || ys.empty()) {
+        candidates.emplace_back(inner.topLeft(), size);
     }
     QRect best;
     long long bestItems = 0;

@@ -1,3 +1,4 @@
+cmake_minimum_required(VERSION 3.25)
 # Fails when a test names a fixed folder under /tmp: tests write only under their own temporary
 # folders (test::TempDir, tempfile), so that runs side by side and on other machines never meet.
 file(GLOB_RECURSE sources ${DIR}/*.cpp ${DIR}/*.h ${DIR}/*.py)
