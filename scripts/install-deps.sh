@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build ccache pkg-config
     clang libclang-rt-14-dev
-    qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     nlohmann-json3-dev libcurl4-openssl-dev
     clang-format-15 xvfb xauth x11-utils imagemagick

@@ -3,14 +3,17 @@
 // The main window. It owns the runtime (the stations, acquisition, the refresh steps), the display
 // document and its view, and carries the commands that are not about the page layout: real-time
 // acquisition, the stations dialog and its password, the alarm switches, the alerts window, the
-// no-data warning and the log-file and rainfall tools, plus the File menu.
+// no-data warning and the log-file and rainfall tools, plus the File and Help menus.
+// CMainFrame.cpp holds the runtime side, CMainFrameCommands.cpp the menus, bars and documents.
 
 #include <QMainWindow>
 #include <QTimer>
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
 
+#include "app/AlertsWindow.h"
 #include "app/InstallConfiguration.h"
 #include "app/PasswordDialog.h"
 #include "app/StationsDialog.h"
@@ -21,12 +24,12 @@ class QMenu;
 
 namespace svu {
 
-class AlertsWindow;
 class ChannelEditListener;
 class CStratavueDoc;
 class CStratavueView;
 class Clock;
 class GuiUserInterface;
+class HelpWindow;
 class RecentFileList;
 class Runtime;
 class Settings;
@@ -37,7 +40,9 @@ inline constexpr int kFileNew = 57600;
 inline constexpr int kFileOpen = 57601;
 inline constexpr int kFileSave = 57603;
 inline constexpr int kFileSaveAs = 57604;
+inline constexpr int kFilePrintSetup = 57606;
 inline constexpr int kFilePrint = 57607;
+inline constexpr int kFilePrintDirect = 57608;
 inline constexpr int kFilePrintPreview = 57609;
 inline constexpr int kFileMru1 = 57616;
 inline constexpr int kAppExit = 57665;
@@ -97,6 +102,8 @@ public:
     CStratavueView& GetView() { return *view_; }
     GuiUserInterface& Ui() { return *ui_; }
     AlertsWindow& Alerts() { return *alerts_; }
+    /// The help window, once "Help Topics" has opened it (null before).
+    HelpWindow* Help() const { return help_; }
     StationProtection& Protection() { return *protection_; }
     /// The action of a command number, or null.
     QAction* Action(int command) const;
@@ -137,6 +144,8 @@ public:
     void OnNoDataWarning();
     void OnLockLayout();
     void OnWebOutput();
+    /// 57670 and F1: the user guide in the help window.
+    void OnHelpTopics();
     bool OnFileSave();
     bool OnFileSaveAs();
 
@@ -147,8 +156,13 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    QAction* AddCommand(QMenu* menu, int command, const QString& text, void (CMainFrame::*slot)());
-    QAction* AddCommand(QMenu* menu, int command, const QString& text, std::function<void()> handler);
+    /// A command of the menus: `prompt` goes to the status bar while the command is highlighted,
+    /// the text without its mnemonic is the tool tip.
+    QAction* AddCommand(QMenu* menu, int command, const QString& text, const QString& prompt,
+                        void (CMainFrame::*slot)());
+    QAction* AddCommand(QMenu* menu, int command, const QString& text, const QString& prompt,
+                        std::function<void()> handler);
+    QMenu* AddSubmenu(QMenu* parent, const QString& text, const QString& prompt);
     void CreateMenus();
     void CreateToolBar();
     void CreateStatusBar();
@@ -163,6 +177,8 @@ private:
     void OnFileOpen();
     void OnOpenRecent(size_t index);
     void OnAlertsChanged();
+    /// The page on the screen and its visible items, which the alerts window keeps clear of.
+    AlertsWindow::PageArea CurrentPageArea() const;
     bool SaveStations();
 
     Settings& settings_;
@@ -173,6 +189,8 @@ private:
     std::unique_ptr<CStratavueDoc> doc_;
     CStratavueView* view_;  // the central widget
     AlertsWindow* alerts_;
+    HelpWindow* help_ = nullptr;  // created on first use; a child, Qt owns it
+    std::string previousReportFolder_;
     std::unique_ptr<StationProtection> protection_;
     std::unique_ptr<ChannelEditListener> channelListener_;  // the document follows channel edits
     StationsDialog::Hooks stationsHooks_;

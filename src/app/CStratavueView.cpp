@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPrinter>
 #include <QScrollBar>
 #include <algorithm>
 

@@ -118,8 +118,14 @@ public slots:
     void CopyToClipboard();
     /// 57607: prints the view's image (deferred, timer 4).
     void Print();
+    /// 57608: prints the view's image on the current printer without a dialog (deferred).
+    void PrintDirect();
     /// 57609: print preview of the view's image (deferred, timer 3).
     void PrintPreview();
+    /// 57606: the printer, paper and orientation used by the print commands.
+    void PrintSetup();
+    /// The printer the print commands use (kept for the session).
+    QPrinter& Printer();
     /// 32845's effect on the view (the frame stores the setting).
     void SetLayoutLocked(bool locked);
     /// Acquisition started or stopped: the items' running flag, page switching (timer 2).
@@ -158,7 +164,8 @@ private:
     void SyncWindows();
     void PlaceWindows();
     bool Panning() const;
-    void DoPrint(bool preview);
+    enum class PrintMode { Dialog, Direct, Preview };
+    void DoPrint(PrintMode mode);
 
     CStratavueDoc& doc_;
     Runtime* runtime_ = nullptr;
@@ -176,6 +183,7 @@ private:
     QTimer refreshTimer_;  // timer 1
     QTimer switchTimer_;   // timer 2
     QImage printImage_;
+    std::unique_ptr<QPrinter> printer_;
 };
 
 }  // namespace svu

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -148,12 +149,22 @@ void CStratavueView::SaveScreenAsBitmap() {
     QTimer::singleShot(kDeferMs, this, [this] {
         Dib dib;
         dib.SetImage(ScreenImage());
-        QString path = QFileDialog::getSaveFileName(this, QString(), QString(), "Bitmap Files (*.bmp)");
-        if (path.isEmpty()) {
+        QFileDialog dialog(this, QString(), QString(), QStringLiteral("Bitmap Files (*.bmp)"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        // The dialog adds the suffix itself, so the name it asks about replacing is the one written.
+        dialog.setDefaultSuffix(QStringLiteral("bmp"));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
             return;
         }
+        QString path = dialog.selectedFiles().front();
         if (QFileInfo(path).suffix().isEmpty()) {
-            path += ".bmp";
+            // A desktop's own dialog may return the name as typed: ask here what it could not.
+            path += QStringLiteral(".bmp");
+            if (QFileInfo::exists(path) &&
+                QMessageBox::question(this, kProductName, QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                                                              .arg(QFileInfo(path).fileName())) != QMessageBox::Yes) {
+                return;
+            }
         }
         if (!dib.Save(path)) {
             QMessageBox::warning(this, kProductName, "Unable to write " + path);
@@ -166,28 +177,54 @@ void CStratavueView::CopyToClipboard() {
 }
 
 void CStratavueView::Print() {
-    QTimer::singleShot(kDeferMs, this, [this] { DoPrint(false); });
+    QTimer::singleShot(kDeferMs, this, [this] { DoPrint(PrintMode::Dialog); });
+}
+
+void CStratavueView::PrintDirect() {
+    QTimer::singleShot(kDeferMs, this, [this] { DoPrint(PrintMode::Direct); });
 }
 
 void CStratavueView::PrintPreview() {
-    QTimer::singleShot(kDeferMs, this, [this] { DoPrint(true); });
+    QTimer::singleShot(kDeferMs, this, [this] { DoPrint(PrintMode::Preview); });
 }
 
-void CStratavueView::DoPrint(bool preview) {
+void CStratavueView::PrintSetup() {
+    QPageSetupDialog dialog(&Printer(), this);
+    dialog.exec();
+}
+
+QPrinter& CStratavueView::Printer() {
+    // One printer for the whole session, so that the setup chosen holds for every print.
+    if (!printer_) {
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    }
+    return *printer_;
+}
+
+void CStratavueView::DoPrint(PrintMode mode) {
     printImage_ = ScreenImage();
-    QPrinter printer(QPrinter::HighResolution);
+    QPrinter& printer = Printer();
     printer.setFromTo(1, 1);  // one page: the view's image
     auto paint = [this](QPrinter* target) {
-        QPainter painter(target);
+        QPainter painter;
+        if (!painter.begin(target)) {
+            return false;
+        }
         const QRect page = painter.viewport();
         QSize size = printImage_.size();
         size.scale(page.size(), Qt::KeepAspectRatio);
         painter.drawImage(QRect(page.topLeft(), size), printImage_);
+        return true;
     };
-    if (preview) {
+    if (mode == PrintMode::Preview) {
         QPrintPreviewDialog dialog(&printer, this);
-        connect(&dialog, &QPrintPreviewDialog::paintRequested, this, paint);
+        connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [&](QPrinter* target) { paint(target); });
         dialog.exec();
+    } else if (mode == PrintMode::Direct) {
+        if (!paint(&printer)) {
+            QMessageBox::warning(this, kProductName,
+                                 QStringLiteral("Unable to print: no printer is set up. Choose one with Print Setup."));
+        }
     } else {
         QPrintDialog dialog(&printer, this);
         dialog.setMinMax(1, 1);

@@ -5,12 +5,15 @@
 #include <bit>
 
 #include "framework/Archive.h"
+#include "framework/Clock.h"
 #include "framework/FieldVisitor.h"
 #include "stations/WeatherStation.h"
 
 namespace svu {
 
 namespace {
+
+Clock* gadgetClock = nullptr;
 
 constexpr int32_t kFirstPage = 1;
 constexpr int32_t kLastPage = 8;
@@ -61,6 +64,14 @@ void Ring(QPainter& p, const QRect& r, int inset, const QColor& topLeft, const Q
 }
 
 }  // namespace
+
+void SetGadgetClock(Clock* clock) {
+    gadgetClock = clock;
+}
+
+Clock& GadgetClock() {
+    return gadgetClock != nullptr ? *gadgetClock : SystemClock();
+}
 
 QFont GadgetFont::ToQFont() const {
     QFont font(QString::fromStdString(faceName));

@@ -24,8 +24,14 @@ class QPainter;
 namespace svu {
 
 class Archive;
+class Clock;
 class FieldVisitor;
 class WeatherStation;
+
+/// The clock display items take "now" from: the runtime's, set by the main window (the system
+/// clock until then; nullptr restores it). Read on the user-interface thread only.
+void SetGadgetClock(Clock* clock);
+Clock& GadgetClock();
 
 /// A logical font as the display file stores it (a Windows LOGFONT's essentials).
 struct GadgetFont {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "framework/Archive.h"
+#include "framework/Clock.h"
 #include "framework/FieldVisitor.h"
 #include "framework/TextUtil.h"
 #include "gadgets/ChartPainter.h"
@@ -379,7 +380,8 @@ void GraphGadget::PropertiesApplied(const HistoryKey& before) {
 
 ChartState GraphGadget::MakeChartState() const {
     ChartState state;
-    state.timeBase = axisEnd_;
+    // Until the first reading the axis ends now, not at the placeholder time.
+    state.timeBase = axisEnd_ == NoReadingTime() ? GadgetClock().Now() : axisEnd_;
     state.timeUnit = 1;
     state.timeAuto = false;
     const int n = std::max(count_, kMinPoints);

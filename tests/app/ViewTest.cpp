@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QImage>
+#include <QMessageBox>
+#include <QThread>
+#include <QTimer>
 #include <QScrollBar>
 #include <memory>
 
@@ -102,7 +106,6 @@ TEST_F(ViewTest, ShowsTheCurrentPageAndDrawsIt) {
     EXPECT_FALSE(view_.WindowOf(other)->isVisible());
 
     const QImage image = view_.ScreenImage();
-    image.save("/tmp/svu-view-page1.png");
     EXPECT_EQ(image.pixel(5, 5), QColor(0x00, 0x40, 0x80).rgb());
     EXPECT_EQ(image.pixel(60, 40), QColor(0xFF, 0xFF, 0xE0).rgb());  // inside the first item
     EXPECT_EQ(image.pixel(40, 30), QColor(0xD4, 0xD0, 0xC8).rgb());  // its frame
@@ -255,6 +258,43 @@ TEST_F(ViewTest, ItemSheetsComeFromTheRegistryByKind) {
     EXPECT_EQ(asked, added);
     EXPECT_EQ(caption, "Stand-in");
     EXPECT_TRUE(doc_.IsModified());
+}
+
+TEST_F(ViewTest, SavingTheScreenAsksBeforeReplacingTheFileWithTheSuffixAdded) {
+    const std::string existing = dir_.File("shot.bmp");
+    test::WriteFileBytes(existing, "keep");
+    view_.show();
+    std::vector<std::string> questions;
+    bool typed = false;
+    bool closed = false;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            questions.push_back(box->text().toStdString());
+            box->button(QMessageBox::No) != nullptr ? box->button(QMessageBox::No)->click() : box->reject();
+        } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+            if (!typed) {
+                typed = true;
+                dialog->selectFile(QString::fromStdString(dir_.File("shot")));  // typed without ".bmp"
+                // As the Save button does; queued, so this timer is free to answer the question.
+                QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+            } else {
+                dialog->reject();
+                closed = true;
+            }
+        }
+    });
+    user.start(5);
+    view_.SaveScreenAsBitmap();
+    for (int i = 0; i < 2000 && !closed; ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(2);
+    }
+    ASSERT_TRUE(closed);
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_NE(questions[0].find("shot.bmp"), std::string::npos);
+    EXPECT_EQ(test::ReadFileBytes(existing), "keep");  // not replaced: the user said no
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPainter>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 
+#include "framework/Clock.h"
 #include "framework/TempDir.h"
 #include "gadgets/GraphGadget.h"
 #include "gadgets/ItemTestSupport.h"
@@ -130,30 +133,55 @@ TEST_F(GraphTest, PointsAreDrawnInTheColumnsTheirTimesFallIn) {
     for (TimeT t = t0; t <= t0 + 3600; t += 10) {  // one reading every 10 s, 9 s per point
         Take(t, t == t0 + 1800 ? "10" : "0");
     }
+    // The point the spike's reading lies in; the chart draws a point in the pixel column and row its
+    // time and value fall in. The axis labels' font moves the plot: several fonts, whatever the
+    // machine has installed, must all put the spike where the layout says.
+    const TimeT spikeTime = graph.PointTime(static_cast<int>(graph.IndexOf(t0 + 1800)));
     const QRect client(0, 0, 400, 200);
-    QImage image(client.size(), QImage::Format_RGB32);
-    {
-        QPainter painter(&image);
-        graph.Paint(painter, client);
-    }
-    image.save("/tmp/h12/graph.png");
-    const ChartLayout layout = ComputeChartLayout(graph.MakeChartState(), client);
-    const int spike = static_cast<int>(std::lround(layout.XToPixel(static_cast<double>(t0 + 1800 - graph.AxisEnd()))));
-    const int top = static_cast<int>(std::lround(layout.YToPixel(0, 10)));
-    auto red = [&](int x, int y) {
-        const QRgb p = image.pixel(x, y);
-        return qRed(p) > 200 && qGreen(p) < 80 && qBlue(p) < 80;
-    };
-    int highest = -1;  // the first plot column whose red line reaches 10 (the axis numbers are red too)
-    for (int x = static_cast<int>(layout.plot.left()) + 1; x < client.width() && highest < 0; ++x) {
-        for (int y = top - 1; y <= top + 1; ++y) {
-            if (red(x, y)) {
-                highest = x;
+    for (const char* face : {"DejaVu Sans", "DejaVu Serif", "Times New Roman", "Lato"}) {
+        for (const int height : {-11, -16, -23}) {
+            SCOPED_TRACE(std::string(face) + " " + std::to_string(height));
+            graph.mainFont.faceName = face;
+            graph.mainFont.height = height;
+            QImage image(client.size(), QImage::Format_RGB32);
+            {
+                QPainter painter(&image);
+                graph.Paint(painter, client);
             }
+            const ChartLayout layout = ComputeChartLayout(graph.MakeChartState(), client);
+            const auto spike = static_cast<int>(std::floor(layout.XToPixel(static_cast<double>(spikeTime - graph.AxisEnd()))));
+            const auto top = static_cast<int>(std::floor(layout.YToPixel(0, 10)));
+            auto red = [&](int x, int y) {
+                const QRgb p = image.pixel(x, y);
+                return qRed(p) > 200 && qGreen(p) < 80 && qBlue(p) < 80;
+            };
+            int highest = -1;  // the first plot column whose red line reaches 10 (the axis numbers are red too)
+            for (int x = static_cast<int>(layout.plot.left()) + 1; x < client.width() && highest < 0; ++x) {
+                if (red(x, top)) {
+                    highest = x;
+                }
+            }
+            EXPECT_NEAR(highest, spike, 1);
+            EXPECT_TRUE(red(static_cast<int>(layout.plot.left()) + 2,
+                            static_cast<int>(std::floor(layout.YToPixel(0, 0)))));
         }
     }
-    EXPECT_NEAR(highest, spike, 1);
-    EXPECT_TRUE(red(static_cast<int>(layout.plot.left()) + 2, static_cast<int>(std::lround(layout.YToPixel(0, 0)))));
+}
+
+TEST_F(GraphTest, AnEmptyGraphShowsTheWindowEndingNow) {
+    ManualClock clock(t0 + 7200);
+    SetGadgetClock(&clock);
+    graph.Configure();
+    const ChartState empty = graph.MakeChartState();
+    const ChartLayout layout = ComputeChartLayout(empty, QRect(0, 0, 400, 200));
+    SetGadgetClock(nullptr);
+    EXPECT_EQ(empty.timeBase, t0 + 7200);
+    EXPECT_EQ(layout.xMaximum, 0.0);
+    EXPECT_NEAR(layout.xMinimum, -3600.0, 10.0);
+    // Once readings arrive the axis follows them, not the clock.
+    Take(t0, "1");
+    EXPECT_EQ(graph.MakeChartState().timeBase, graph.AxisEnd());
+    EXPECT_LE(graph.AxisEnd(), t0);
 }
 
 TEST_F(GraphTest, StartingTraceIsFilledFromTheLogsAndGapsBridged) {

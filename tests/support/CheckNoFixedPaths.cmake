@@ -1,0 +1,16 @@
+cmake_minimum_required(VERSION 3.25)
+# Fails when a test names a fixed folder under /tmp: tests write only under their own temporary
+# folders (test::TempDir, tempfile), so that runs side by side and on other machines never meet.
+file(GLOB_RECURSE sources ${DIR}/*.cpp ${DIR}/*.h ${DIR}/*.py)
+set(found "")
+foreach(source IN LISTS sources)
+    file(STRINGS ${source} lines REGEX "[\"']/tmp/")
+    foreach(line IN LISTS lines)
+        string(STRIP "${line}" line)
+        list(APPEND found "${source}: ${line}")
+    endforeach()
+endforeach()
+if(found)
+    list(JOIN found "\n" text)
+    message(FATAL_ERROR "tests write to fixed paths outside their temporary folders:\n${text}")
+endif()
