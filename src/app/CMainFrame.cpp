@@ -32,6 +32,7 @@
 #include "framework/StringTable.h"
 #include "gadgets/BitmapGadget.h"
 #include "pages/GadgetPages.h"
+#include "pages/LiveOutputPages.h"
 #include "pages/Sheets.h"
 #include "runtime/Runtime.h"
 #include "stations/WeatherStation.h"
@@ -46,6 +47,7 @@ constexpr int kToolbarCaption = 181;
 constexpr int kUnableToOpen = 234;
 constexpr int kErrorCaption = 259;
 constexpr int kStationFileCorrupt = 263;
+constexpr int kLiveOutputsCommand = 32850;  // live values and MQTT settings
 
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
@@ -239,6 +241,8 @@ void CMainFrame::CreateMenus() {
     AddCommand(stations, cmd::kNoDataWarning, tr("&No-data warning..."), &CMainFrame::OnNoDataWarning);
     stations->addSeparator();
     AddCommand(stations, cmd::kWebOutput, tr("W&eb output..."), &CMainFrame::OnWebOutput);
+    AddCommand(stations, kLiveOutputsCommand, tr("&Live values and MQTT..."),
+               [this] { EditLiveOutputs(this, settings_, *runtime_, ui_.get()); });
 
     QMenu* tools = menuBar()->addMenu(tr("&Tools"));
     AddCommand(tools, cmd::kDownload, tr("&Download logged data..."),
@@ -389,6 +393,7 @@ void CMainFrame::showEvent(QShowEvent* event) {
         initialised_ = true;
         view_->InitialUpdate();
         RebuildPageMenu();
+        runtime_->StartLiveOutputs();  // other programs are served once the window is up
     }
 }
 
