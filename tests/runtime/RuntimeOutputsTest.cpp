@@ -81,7 +81,7 @@ TEST_F(RuntimeOutputs, OutputsHearOfLoadingReadingsSavingAndAcquisition) {
     runtime.StartAcquisition();
     runtime.StopAcquisition();
 
-    EXPECT_EQ(output.readings, (std::vector<std::string>{"Hill=5", "Hill=6"}));
+    EXPECT_EQ(output.readings, (std::vector<std::string>{"Hill= 5", "Hill= 6"}));
     EXPECT_EQ(output.events, (std::vector<std::string>{"stations 0 1", "stations 2 1", "running", "stopped",
                                                        "stations 1 1"}));
 }
