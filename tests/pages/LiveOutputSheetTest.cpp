@@ -1,3 +1,5 @@
+#include <QTabWidget>
+
 #include "framework/RecordingUserInterface.h"
 #include "framework/Settings.h"
 #include "framework/TempDir.h"
@@ -33,6 +35,9 @@ TEST_F(LiveOutputSheetTest, FieldsFollowTheirSwitchesAndOkWritesBothSections) {
     EXPECT_FALSE(Enabled(sheet.get(), "mqttDiscoveryPrefix"));
     test::Find<QAbstractButton>(sheet.get(), "mqttHomeAssistant")->setChecked(true);
     EXPECT_TRUE(Enabled(sheet.get(), "mqttDiscoveryPrefix"));
+    sheet->findChild<QTabWidget*>()->setCurrentIndex(1);
+    test::SaveScreenshot(*sheet, "sheet-live-values-mqtt.png");
+    sheet->findChild<QTabWidget*>()->setCurrentIndex(0);
 
     test::Type(sheet.get(), "livePort", "70000");
     test::ClickOk(sheet.get());
