@@ -20,6 +20,7 @@
 #include "outputs/LiveClient.h"
 #include "outputs/LiveValueServer.h"
 #include "outputs/MqttPublisher.h"
+#include "stations/WeatherStation.h"
 
 extern char** environ;
 
@@ -38,7 +39,7 @@ public:
         ResetValues();
     }
     const char* ClassName() const override { return "BenchStation"; }
-    std::unique_ptr<WeatherStation> Duplicate() const override { return nullptr; }
+    std::unique_ptr<svu::WeatherStation> Duplicate() const override { return nullptr; }
     /// Values as an instrument gives them: short decimal texts.
     void Fill(long k) {
         readingTime = k;
