@@ -83,5 +83,24 @@ TEST_F(MqttPublisherTest, AnAbsentBrokerIsReportedOncePerOutageAndTriedAgain) {
     EXPECT_EQ(hill().readings.load(), 199);
 }
 
+TEST(MqttPublisherSettings, UnusableSettingsAreReportedAtStart) {
+    const auto problem = [](MqttSettings settings) {
+        MqttPublisher publisher(settings);
+        std::vector<std::string> problems;
+        EXPECT_FALSE(publisher.Start(problems));
+        return problems.empty() ? std::string() : problems[0];
+    };
+    MqttSettings settings;
+    settings.prefix = "weather/#";
+    EXPECT_NE(problem(settings).find("topic prefix"), std::string::npos);
+    settings = {};
+    settings.port = 0;
+    EXPECT_NE(problem(settings).find("0 is not a TCP port"), std::string::npos);
+    settings = {};
+    settings.tls = 1;
+    settings.caFile = "/nonexistent/ca.pem";
+    EXPECT_NE(problem(settings).find("/nonexistent/ca.pem"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace svu
