@@ -20,6 +20,7 @@
 #include "outputs/LiveClient.h"
 #include "outputs/LiveValueServer.h"
 #include "outputs/MqttPublisher.h"
+#include "stations/StationReports.h"
 #include "stations/WeatherStation.h"
 
 extern char** environ;
@@ -51,11 +52,16 @@ public:
 
 class Folder {
 public:
+    // error.txt (the broker's comings and goings) goes here too, not into the current folder.
     Folder() {
         std::string pattern = (std::filesystem::temp_directory_path() / "svu-bench-XXXXXX").string();
         path = ::mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
+        svu::SetReportFolder(path);
     }
-    ~Folder() { std::filesystem::remove_all(path); }
+    ~Folder() {
+        svu::SetReportFolder("");
+        std::filesystem::remove_all(path);
+    }
     std::string path;
 };
 
@@ -154,6 +160,19 @@ public:
         if (posix_spawnp(&pid_, "mosquitto", nullptr, nullptr, argv, environ) != 0) {
             pid_ = -1;
         }
+        for (int i = 0; i < 500 && pid_ > 0 && !Accepts(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    bool Accepts() const {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<uint16_t>(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        ::close(fd);
+        return ok;
     }
     ~Broker() {
         if (pid_ > 0) {
