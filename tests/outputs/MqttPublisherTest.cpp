@@ -36,11 +36,12 @@ protected:
             stations[0]->host = nullptr;
         }
     }
-    void Start(int port) {
+    void Start(int port, int homeAssistant = 0) {
         MqttSettings settings;
         settings.active = 1;
         settings.host = "127.0.0.1";
         settings.port = port;
+        settings.homeAssistant = homeAssistant;
         publisher = std::make_unique<MqttPublisher>(settings);
         publisher->OnStationsChanged(stations, StationsChange::Loaded);
         std::vector<std::string> problems;
@@ -81,6 +82,36 @@ TEST_F(MqttPublisherTest, AnAbsentBrokerIsReportedOncePerOutageAndTriedAgain) {
         hill().Reading(k);  // readings go on while the broker is away
     }
     EXPECT_EQ(hill().readings.load(), 199);
+}
+
+TEST_F(MqttPublisherTest, ARenamedStationsTopicsFollowItsNewNameAndTheOldOnesAreCleared) {
+    test::Broker broker(reports.dir.Path().string());
+    ASSERT_TRUE(broker.Running());
+    Start(broker.port, 1);
+    ASSERT_TRUE(test::WaitFor([&] { return publisher->Connected(); }));
+    hill().Reading(1);
+    const auto retained = [&](const std::string& name) {
+        // Everything the broker keeps: status, 2 channels, the document and 2 configurations.
+        test::Process sub({"mosquitto_sub", "-h", "127.0.0.1", "-p", std::to_string(broker.port), "-t", "#", "-v",
+                           "--retained-only", "-C", "6", "-W", "5"},
+                          reports.dir.File(name));
+        sub.Wait();
+        return test::ReadFileBytes(reports.dir.File(name));
+    };
+    std::string before;
+    ASSERT_TRUE(test::WaitFor([&] { return (before = retained("before.out")).find("Hill/C2 1.2") != std::string::npos; }))
+        << before;
+    EXPECT_NE(before.find("homeassistant/sensor/stratavue_hill/c1/config"), std::string::npos) << before;
+
+    hill().name = "Summit";
+    publisher->OnStationsChanged(stations, StationsChange::Saved);
+    hill().Reading(2);
+    std::string after;
+    ASSERT_TRUE(test::WaitFor([&] { return (after = retained("after.out")).find("Summit/C2 2.2") != std::string::npos; }))
+        << after;
+    EXPECT_NE(after.find("homeassistant/sensor/stratavue_summit/c1/config"), std::string::npos) << after;
+    EXPECT_EQ(after.find("Hill"), std::string::npos) << after;
+    EXPECT_EQ(after.find("stratavue_hill"), std::string::npos) << after;
 }
 
 TEST(MqttPublisherSettings, UnusableSettingsAreReportedAtStart) {
