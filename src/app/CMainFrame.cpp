@@ -171,6 +171,7 @@ void CMainFrame::showEvent(QShowEvent* event) {
         initialised_ = true;
         view_->InitialUpdate();
         RebuildPageMenu();
+        runtime_->StartLiveOutputs();  // other programs are served once the window is up
     }
 }
 

@@ -27,6 +27,7 @@
 #include "app/StartupOptionDialog.h"
 #include "app/ToolbarIcons.h"
 #include "framework/StringTable.h"
+#include "pages/LiveOutputPages.h"
 #include "runtime/Runtime.h"
 #include "stations/WeatherStation.h"
 
@@ -35,6 +36,7 @@ namespace svu {
 namespace {
 
 constexpr int kRealtimeEnabled = 104;
+constexpr int kLiveOutputsCommand = 32850;  // live values and MQTT settings
 constexpr int kDisplayFileFilter = 158;
 constexpr int kToolbarCaption = 181;
 constexpr int kUnableToOpen = 234;
@@ -183,6 +185,9 @@ void CMainFrame::CreateMenus() {
     stations->addSeparator();
     AddCommand(stations, cmd::kWebOutput, tr("W&eb output..."), tr("Set up the web page written from the readings"),
                &CMainFrame::OnWebOutput);
+    AddCommand(stations, kLiveOutputsCommand, tr("&Live values and MQTT..."),
+               tr("Serve live values to other programs and publish them by MQTT"),
+               [this] { EditLiveOutputs(this, settings_, *runtime_, ui_.get()); });
 
     QMenu* tools = menuBar()->addMenu(tr("&Tools"));
     AddCommand(tools, cmd::kDownload, tr("&Download logged data..."),

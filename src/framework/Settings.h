@@ -64,6 +64,36 @@ inline constexpr const char* kKeyWebUsername = "Username";
 inline constexpr const char* kKeyWebPassword = "Password";
 inline constexpr const char* kKeyWebProxy = "Proxy";
 
+// [LiveValues]: the live-value server (Unix socket in the program folder, optional TCP port)
+inline constexpr const char* kSectionLiveValues = "LiveValues";
+inline constexpr const char* kKeyLiveActive = "Active";
+inline constexpr int kLiveActiveDefault = 0;
+inline constexpr const char* kKeyLivePort = "Port";
+inline constexpr int kLivePortDefault = 0;  // no TCP port
+
+// [MQTT]
+inline constexpr const char* kSectionMqtt = "MQTT";
+inline constexpr const char* kKeyMqttActive = "Active";
+inline constexpr int kMqttActiveDefault = 0;
+inline constexpr const char* kKeyMqttHost = "Host";
+inline constexpr const char* kMqttHostDefault = "localhost";
+inline constexpr const char* kKeyMqttPort = "Port";
+inline constexpr int kMqttPortDefault = 1883;
+inline constexpr const char* kKeyMqttPrefix = "Prefix";
+inline constexpr const char* kMqttPrefixDefault = "stratavue";
+inline constexpr const char* kKeyMqttClientId = "ClientId";
+inline constexpr const char* kKeyMqttUser = "User";
+inline constexpr const char* kKeyMqttPassword = "Password";
+inline constexpr const char* kKeyMqttTls = "TLS";
+inline constexpr int kMqttTlsDefault = 0;
+inline constexpr const char* kKeyMqttCaFile = "CAFile";
+inline constexpr const char* kKeyMqttRetain = "Retain";
+inline constexpr int kMqttRetainDefault = 1;
+inline constexpr const char* kKeyMqttHomeAssistant = "HomeAssistant";
+inline constexpr int kMqttHomeAssistantDefault = 0;
+inline constexpr const char* kKeyMqttDiscoveryPrefix = "DiscoveryPrefix";
+inline constexpr const char* kMqttDiscoveryPrefixDefault = "homeassistant";
+
 // [Ports]: "COMn=<device>" maps serial port number n to a device; missing means /dev/ttyS{n-1}
 inline constexpr const char* kSectionPorts = "Ports";
 inline constexpr const char* kPortKeyFormat = "COM%d";

@@ -8,6 +8,7 @@
 #include "framework/StringTable.h"
 #include "framework/UserInterface.h"
 #include "runtime/ClassTables.h"
+#include "stations/StationReports.h"
 #include "stations/WeatherStation.h"
 
 namespace svu {
@@ -64,7 +65,11 @@ private:
 };
 
 Runtime::Runtime(Settings& settings, UserInterface& ui, Clock& clock)
-    : settings_(settings), ui_(ui), clock_(clock), values_(std::make_unique<ValueSource>(stations_)) {
+    : settings_(settings),
+      ui_(ui),
+      clock_(clock),
+      values_(std::make_unique<ValueSource>(stations_)),
+      live_(std::make_unique<LiveOutputs>()) {
     RegisterAllClasses(classes_);
     const int minutes = settings.GetSettingInt(kSectionNoDataWarning, kKeyNoDataMinutes, kNoDataMinutesDefault);
     const int hours = settings.GetSettingInt(kSectionNoDataWarning, kKeyNoDataHours, kNoDataHoursDefault);
@@ -82,11 +87,16 @@ StationFileResult Runtime::LoadStations() {
     StationFileResult result = LoadStationFile(settings_.StationFilePath(), classes_);
     stations_ = std::move(result.stations);
     result.stations.clear();
+    NotifyStations(StationsChange::Loaded);
     return result;
 }
 
 bool Runtime::SaveStations(std::string* error) {
-    return SaveStationFile(settings_.StationFilePath(), stations_, error);
+    if (!SaveStationFile(settings_.StationFilePath(), stations_, error)) {
+        return false;
+    }
+    NotifyStations(StationsChange::Saved);
+    return true;
 }
 
 WeatherStation* Runtime::FindStation(const std::string& name) const {
@@ -104,6 +114,7 @@ void Runtime::StartAcquisition() {
     }
     ui_.BeginWaitCursor();
     stopRequested_.store(false);
+    NotifyStations(StationsChange::Started);
     {
         std::lock_guard guard(threadsMutex_);
         sharedThreadStations_.clear();
@@ -126,6 +137,7 @@ void Runtime::StartAcquisition() {
         }
     }
     acquisitionRunning_ = true;
+    NotifyAcquisition(true);
     ui_.EndWaitCursor();
 }
 
@@ -192,6 +204,7 @@ bool Runtime::FinishStop() {
         station->CloseLogFile();
     }
     acquisitionRunning_ = false;
+    NotifyAcquisition(false);
     return true;
 }
 
@@ -286,6 +299,66 @@ void Runtime::OnAlarmStateChanged(WeatherStation& station) {
     if (alarmHook_) {
         alarmHook_(station);
     }
+}
+
+// ---- Outputs that follow the readings ----
+
+void Runtime::AddOutput(LiveOutput& output) {
+    std::unique_lock guard(outputsMutex_);
+    if (std::find(outputs_.begin(), outputs_.end(), &output) == outputs_.end()) {
+        outputs_.push_back(&output);
+    }
+}
+
+void Runtime::RemoveOutput(LiveOutput& output) {
+    // Waits for a reading being handed to it on a station thread to finish.
+    std::unique_lock guard(outputsMutex_);
+    std::erase(outputs_, &output);
+}
+
+std::vector<LiveOutput*> Runtime::OutputsCopy() const {
+    std::shared_lock guard(outputsMutex_);
+    return outputs_;
+}
+
+void Runtime::OnReading(WeatherStation& station) {
+    std::shared_lock guard(outputsMutex_);
+    for (LiveOutput* output : outputs_) {
+        output->OnReading(station);
+    }
+}
+
+void Runtime::NotifyStations(StationsChange why) {
+    // Not under the list's lock: the outputs take each station's lock to copy its values, and a
+    // station thread holding its own lock may be waiting for ours.
+    for (LiveOutput* output : OutputsCopy()) {
+        output->OnStationsChanged(stations_, why);
+    }
+}
+
+void Runtime::NotifyAcquisition(bool running) {
+    for (LiveOutput* output : OutputsCopy()) {
+        output->OnAcquisitionChanged(running);
+    }
+}
+
+std::vector<std::string> Runtime::StartLiveOutputs() {
+    StopLiveOutputs();
+    std::vector<std::string> problems = live_->Start(settings_, stations_, acquisitionRunning_);
+    for (LiveOutput* output : live_->Running()) {
+        AddOutput(*output);
+    }
+    for (const std::string& problem : problems) {
+        ReportError(nullptr, problem);
+    }
+    return problems;
+}
+
+void Runtime::StopLiveOutputs() {
+    for (LiveOutput* output : live_->Running()) {
+        RemoveOutput(*output);
+    }
+    live_->Stop();
 }
 
 }  // namespace svu

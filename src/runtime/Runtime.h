@@ -2,18 +2,22 @@
 
 // The main loop without a window, shared by the desktop program and the service: the station list
 // and its file, real-time acquisition on and off, and the steps of the 10 ms refresh cycle that do
-// not draw (no-data warning, alerts text, web output).
+// not draw (no-data warning, alerts text, web output), and the one list of outputs that follow
+// the readings as they arrive (live values, MQTT).
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <shared_mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "framework/ClassRegistry.h"
+#include "outputs/LiveOutput.h"
+#include "outputs/LiveOutputs.h"
 #include "outputs/WebOutput.h"
 #include "stations/StationFile.h"
 #include "stations/StationHost.h"
@@ -91,6 +95,21 @@ public:
     /// The enabled stations' names and values, as web pages and other outputs read them.
     const WebValueSource& Values() const;
 
+    // ---- Outputs that follow the readings ----
+
+    /// Registers an output: from now on it hears of every processed reading (on the station's
+    /// thread), of the station list being loaded, saved or started, and of acquisition on and off.
+    /// It must be removed before it is destroyed.
+    void AddOutput(LiveOutput& output);
+    void RemoveOutput(LiveOutput& output);
+    /// (Re)starts the live-value server and MQTT as the settings file asks. The problems met are
+    /// written to error.txt and returned.
+    std::vector<std::string> StartLiveOutputs();
+    /// Stops both.
+    void StopLiveOutputs();
+    /// The live-value server and MQTT publisher started by StartLiveOutputs.
+    const LiveOutputs& Live() const { return *live_; }
+
     // ---- Hooks for the display ----
 
     /// Called when a replayed input starts again (display items restart their history).
@@ -114,6 +133,7 @@ public:
     /// Where alarm e-mails and recordings go (nullptr: nowhere). Each must outlive acquisition.
     void SetMailSender(MailSender* sender) { mail_ = sender; }
     void SetSoundRecorder(Recorder* recorder) { recorder_ = recorder; }
+    void OnReading(WeatherStation& station) override;
 
 private:
     class ValueSource;
@@ -129,6 +149,10 @@ private:
     bool CheckNoData();
     /// Rebuilds the alerts text; true when it changed.
     bool BuildAlertsText();
+    /// The registered outputs, copied (for calls made from the thread that owns the list).
+    std::vector<LiveOutput*> OutputsCopy() const;
+    void NotifyStations(StationsChange why);
+    void NotifyAcquisition(bool running);
 
     Settings& settings_;
     UserInterface& ui_;
@@ -152,6 +176,11 @@ private:
     std::function<void(WeatherStation&)> alarmHook_;
     MailSender* mail_ = nullptr;
     Recorder* recorder_ = nullptr;
+
+    // Station threads read the list on every reading; it changes only on the owning thread.
+    mutable std::shared_mutex outputsMutex_;
+    std::vector<LiveOutput*> outputs_;
+    std::unique_ptr<LiveOutputs> live_;  // last: stopped before anything it was told about goes
 };
 
 }  // namespace svu

@@ -26,6 +26,9 @@ public:
     virtual void StartNextRadioStation(WeatherStation& finished) {}
     /// An alarm of the station changed state: page backgrounds need repainting.
     virtual void OnAlarmStateChanged(WeatherStation& station) {}
+    /// A reading has been stored and processed (on the station's thread, its lock held): the live
+    /// outputs copy the new values. Returns at once.
+    virtual void OnReading(WeatherStation& station) {}
     /// Where alarm e-mails go; nullptr when mail is not available.
     virtual MailSender* Mail() { return nullptr; }
     /// Where alarm recordings are asked for; nullptr when recording is not available.

@@ -121,7 +121,7 @@ public:
     void CloseLogFile();
 
     /// Stores a reading under the lock and processes it: readingTime, then `fill(values)` writes the
-    /// raw values, then ProcessReading and newData.
+    /// raw values, then ProcessReading and newData; then the host hears of the reading.
     template <class Fill>
     void StoreReading(TimeT time, Fill&& fill) {
         std::lock_guard guard(lock);
@@ -129,6 +129,9 @@ public:
         fill(values);
         ProcessReading();
         newData.store(true);
+        if (host != nullptr) {
+            host->OnReading(*this);
+        }
     }
 
     /// The shape of every ThreadFunction: StartRealtime; then `poll` until the stop request;

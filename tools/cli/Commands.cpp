@@ -22,6 +22,7 @@ int RunRainfall(Context& ctx, Args& args);
 int RunLogs(Context& ctx, Args& args);
 int RunInstrument(Context& ctx, Args& args);
 int RunDisplayCommand(Context& ctx, Args& args);
+int RunLive(Context& ctx, Args& args);
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
@@ -46,6 +47,10 @@ const std::vector<Command>& Commands() {
          RunInstrument},
         {"display", "show FILE.svu [--json] | resave IN OUT | import-json IN.json OUT.svu [--skip-unavailable]",
          "Shows, rewrites or writes a display file (import-json reads what show --json prints).", RunDisplayCommand},
+        {"live", "request TOPIC ITEM [--port N] | advise TOPIC ITEM... [--count N] [--port N]",
+         "Reads a value from the live-value server of the program running in this folder, or prints the notices "
+         "of advise links until Ctrl+C (or N notices).",
+         RunLive},
     };
     return commands;
 }

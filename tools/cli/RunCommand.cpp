@@ -1,16 +1,15 @@
 // stratavue-cli run: the service. Loads the program folder's stations and settings, acquires from
-// every active station, runs the refresh steps every 10 ms (alerts to standard output, web pages)
-// and stops cleanly on SIGINT, SIGTERM or after the time asked for.
+// every active station, runs the refresh steps every 10 ms (alerts to standard output, web pages),
+// serves live values and publishes to MQTT when the settings ask, and stops cleanly on SIGINT,
+// SIGTERM or after the time asked for.
 
-#include <signal.h>
-
-#include <atomic>
 #include <chrono>
 #include <ostream>
 #include <thread>
 
 #include "cli/Cli.h"
 #include "cli/ServiceOutputs.h"
+#include "cli/StopSignals.h"
 #include "framework/Clock.h"
 #include "framework/HeadlessUserInterface.h"
 #include "framework/Settings.h"
@@ -25,36 +24,6 @@ namespace {
 
 constexpr int kStationFileCorrupt = 263;
 constexpr auto kRefreshPeriod = std::chrono::milliseconds(10);
-
-std::atomic<bool> gStopSignal{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler needs a lock-free flag");
-
-extern "C" void OnStopSignal(int) {
-    gStopSignal.store(true);
-}
-
-// Installs the handlers for the life of the object and puts the previous ones back afterwards.
-class StopSignals {
-public:
-    StopSignals() {
-        gStopSignal.store(false);
-        struct sigaction action {};
-        action.sa_handler = OnStopSignal;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &previousInt_);
-        sigaction(SIGTERM, &action, &previousTerm_);
-    }
-    ~StopSignals() {
-        sigaction(SIGINT, &previousInt_, nullptr);
-        sigaction(SIGTERM, &previousTerm_, nullptr);
-    }
-    StopSignals(const StopSignals&) = delete;
-    StopSignals& operator=(const StopSignals&) = delete;
-
-private:
-    struct sigaction previousInt_ {};
-    struct sigaction previousTerm_ {};
-};
 
 }  // namespace
 
@@ -95,13 +64,17 @@ int RunService(Context& ctx, Args& args) {
     if (!LoadProgramStations(ctx, "run", runtime)) {
         return kExitFailure;
     }
+    // Live values and MQTT carry on without what could not be started; the reasons are shown.
+    for (const std::string& problem : runtime.StartLiveOutputs()) {
+        ctx.err << "stratavue-cli run: " << problem << "\n";
+    }
 
     ServiceOutputs outputs(ctx, settings, runtime);
     StopSignals signals;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     runtime.StartAcquisition();
     auto nextTick = std::chrono::steady_clock::now();
-    while (!gStopSignal.load() && (!limited || std::chrono::steady_clock::now() < deadline)) {
+    while (!StopSignalReceived() && (!limited || std::chrono::steady_clock::now() < deadline)) {
         if (runtime.Refresh().alertsChanged) {
             ctx.out << runtime.AlertsText() << std::flush;
         }
