@@ -24,6 +24,7 @@
 #include "app/CStratavueDoc.h"
 #include "app/CStratavueView.h"
 #include "app/GuiUserInterface.h"
+#include "app/HistoricCommands.h"
 #include "app/LogFileDialogs.h"
 #include "app/NoDataDialog.h"
 #include "app/RainfallDialogs.h"
@@ -247,6 +248,10 @@ void CMainFrame::CreateMenus() {
                [this] { RunConvertOldLogCommand(this, *ui_); });
     AddCommand(tools, cmd::kCombineLogs, tr("Co&mbine log files..."),
                [this] { CombineLogFilesDialog::Run(this, runtime_->Stations(), *ui_); });
+    HistoricCommands::Install(this, runtime_->Stations(), *ui_, historic, tools,
+                              [this](QMenu* m, int id, const QString& text, std::function<void()> run) {
+                                  return AddCommand(m, id, text, std::move(run));
+                              });
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     AddCommand(help, cmd::kAppAbout, tr("&About %1...").arg(QString::fromUtf8(kProductName)), [this] {

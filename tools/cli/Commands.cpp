@@ -22,6 +22,7 @@ int RunRainfall(Context& ctx, Args& args);
 int RunLogs(Context& ctx, Args& args);
 int RunInstrument(Context& ctx, Args& args);
 int RunDisplay(Context& ctx, Args& args);
+int RunHistoric(Context& ctx, Args& args);
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
@@ -44,6 +45,12 @@ const std::vector<Command>& Commands() {
          "Talks to a Direct station's instrument; --yes or --no answers its questions (default no).", RunInstrument},
         {"display", "show FILE.svu [--json] | resave IN OUT | import-json IN.json OUT.svu [--skip-unavailable]",
          "Shows, rewrites or writes a display file (import-json reads what show --json prints).", RunDisplay},
+        {"historic",
+         "export (--station NAME | --file LOG) --from \"YYYY-MM-DD hh:mm\" --to \"...\" [--channels A,B] [--csv] | "
+         "windrose (--station NAME | --file LOG) --direction CH --speed CH --from ... --to ... [--sectors 16] "
+         "[--read-as MPS|KPH|MPH|KNOTS] [--display-as Meters|km|Miles|\"Nautical Miles\"] [--json]",
+         "Prints the logged readings of a period (as the historic table, or CSV), or its wind rose table.",
+         RunHistoric},
     };
     return commands;
 }
