@@ -64,12 +64,11 @@ void HistoricCommands::OpenTable() {
     if (Raise(table_)) {
         return;
     }
-    auto* window = new HistoricTableWindow(frame_, ui_, nullptr);
+    auto* window = new HistoricTableWindow(frame_, ui_, [this] { return ChooseLogFile(table_, ui_); });
     window->setWindowFlag(Qt::Window);
     table_ = window;
     window->show();
-    const QString path = ChooseLogFile(window, ui_);
-    if (path.isEmpty() || !window->Load(path)) {
+    if (!window->Open()) {
         window->close();
     }
 }

@@ -6,6 +6,7 @@
 #include <QItemSelectionModel>
 #include <QMenuBar>
 #include <QTableView>
+#include <algorithm>
 #include <vector>
 
 #include "app/HistoricSupport.h"
@@ -18,6 +19,7 @@ namespace {
 
 constexpr int kDateTimeWidth = 55;
 constexpr double kWidthFactor = 1.3;
+constexpr int kCellMargin = 6;
 
 }  // namespace
 
@@ -65,7 +67,9 @@ void HistoricTableWindow::SizeColumns() {
     const QFontMetrics metrics(view_->font());
     const QStringList& headings = model_->Headings();
     for (int c = 0; c < headings.size(); ++c) {
-        const int width = c < 2 ? kDateTimeWidth
+        // The classic 55 pixels for date and time, wider when the font needs it to show them whole.
+        const int width = c < 2 ? std::max(kDateTimeWidth, metrics.horizontalAdvance(QStringLiteral("00/00/00")) +
+                                                                2 * kCellMargin)
                                 : static_cast<int>(kWidthFactor * metrics.horizontalAdvance(headings[c]));
         view_->setColumnWidth(c, width);
     }
