@@ -59,7 +59,9 @@ const Year& GeneratedYear() {
             std::abort();
         }
         y.folder = pattern;
-        std::atexit([] { std::filesystem::remove_all(GeneratedYear().folder); });
+        // Kept apart from the static being built, so the clean-up never reads a destroyed object.
+        static const std::string* folder = new std::string(pattern);
+        std::atexit([] { std::filesystem::remove_all(*folder); });
         std::string header = std::to_string(kChannels) + "\r\nDirection\r\nSpeed\r\n";
         for (int c = 2; c < kChannels; ++c) {
             header += "Channel " + std::to_string(c + 1) + "\r\n";

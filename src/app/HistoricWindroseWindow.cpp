@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QTableWidget>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 
 #include "app/HistoricSupport.h"
@@ -22,6 +23,7 @@ constexpr double kSectorDegrees = 22.5;
 constexpr int kSectorColumn = 45;
 constexpr int kRunColumn = 55;
 constexpr int kPercentColumn = 40;
+constexpr int kCellMargin = 10;
 
 QColor FromColourRef(uint32_t colour) {
     return QColor(static_cast<int>(colour & 0xff), static_cast<int>((colour >> 8) & 0xff),
@@ -42,7 +44,7 @@ protected:
     }
     void resizeEvent(QResizeEvent*) override {
         if (QWidget* table = window_.Table()) {
-            table->move(width() - HistoricWindroseWindow::kTableWidth, table->y());
+            table->move(width() - table->width(), table->y());
         }
     }
 
@@ -151,6 +153,15 @@ void HistoricWindroseWindow::RebuildTable() {
             table_->setItem(row, column, new QTableWidgetItem(QString::fromStdString(*cells[column])));
         }
     }
+    // The classic widths, the run column wider when a long period's runs need it to show whole.
+    const QFontMetrics metrics(table_->font());
+    int runWidth = kRunColumn;
+    for (int row = 0; row <= kRoseSectors; ++row) {
+        runWidth = std::max(runWidth, metrics.horizontalAdvance(table_->item(row, 1)->text()) + kCellMargin);
+    }
+    table_->setColumnWidth(1, runWidth);
+    const int width = std::max(kTableWidth, kSectorColumn + runWidth + kPercentColumn + 2 * table_->frameWidth() + 3);
+    table_->setGeometry(canvas_->width() - width, table_->y(), width, table_->height());
 }
 
 void HistoricWindroseWindow::PaintRose(QPainter& painter, const QRect& area) const {

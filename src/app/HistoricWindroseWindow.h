@@ -25,7 +25,7 @@ public:
     /// Edits the rose's settings over the channel names; false on Cancel.
     using SheetEditor = std::function<bool(QWidget*, const std::vector<std::string>&, RoseSettings&, RoseDrawing&)>;
 
-    /// Width kept for the table at the right edge.
+    /// Width kept for the table at the right edge (more when long runs need it).
     static constexpr int kTableWidth = 145;
 
     HistoricWindroseWindow(QWidget* parent, UserInterface& ui, RangeChooser chooser);

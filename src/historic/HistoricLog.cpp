@@ -1,6 +1,7 @@
 #include "historic/HistoricLog.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,7 +22,7 @@ namespace {
 // A file's bytes, read whole in as few calls as the system allows. Only the size seen at opening
 // is read: records a station appends meanwhile belong to a later look.
 struct FileBlock {
-    std::unique_ptr<char[]> data;
+    LogBlock data;
     std::size_t size = 0;
 };
 
@@ -36,7 +37,13 @@ bool ReadWholeFile(const std::string& path, FileBlock& block) {
         return false;
     }
     const auto wanted = static_cast<std::size_t>(st.st_size);
-    block.data.reset(new char[wanted + 1]);
+    const std::size_t mapped = wanted + 1;
+    void* memory = ::mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    if (memory == MAP_FAILED) {
+        ::close(fd);
+        return false;
+    }
+    block.data = LogBlock(static_cast<char*>(memory), LogBlockRelease{mapped});
     block.size = 0;
     bool ok = true;
     while (block.size < wanted) {
@@ -114,6 +121,12 @@ std::string_view AfterComma(std::string_view line, int commas) {
 }
 
 }  // namespace
+
+void LogBlockRelease::operator()(char* data) const {
+    if (data != nullptr) {
+        ::munmap(data, size);
+    }
+}
 
 TimeT ParseLogTime(std::string_view line) {
     static thread_local LogTimeParser parser;

@@ -15,6 +15,14 @@
 
 namespace svu {
 
+/// Memory holding a file's bytes: mapped whole and populated in one call, which costs far less
+/// than touching fresh pages one fault at a time while reading.
+struct LogBlockRelease {
+    std::size_t size = 0;
+    void operator()(char* data) const;
+};
+using LogBlock = std::unique_ptr<char[], LogBlockRelease>;
+
 /// Where the readings come from: a station's day files ("Logged data") or one log file
 /// ("Downloaded data").
 struct HistoricSource {
@@ -71,7 +79,7 @@ public:
 private:
     friend class HistoricLogBuilder;
 
-    std::vector<std::unique_ptr<char[]>> blocks_;  // file contents the lines point into
+    std::vector<LogBlock> blocks_;  // file contents the lines point into
     std::vector<std::string_view> lines_;
     std::vector<TimeT> times_;
     bool wholeMinutes_ = true;
@@ -96,7 +104,7 @@ public:
     std::string_view Line(std::size_t i) const { return lines_[i]; }
 
 private:
-    std::unique_ptr<char[]> block_;
+    LogBlock block_;
     std::vector<std::string> names_;
     std::vector<std::string_view> lines_;
     int headerCount_ = 0;

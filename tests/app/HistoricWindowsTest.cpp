@@ -233,6 +233,7 @@ TEST(HistoricWindroseWindow, TheTableFollowsTheRoseAndTheRightEdge) {
     EXPECT_EQ(table->currentRow(), 16);
     window.resize(700, 500);
     window.show();
+    EXPECT_EQ(table->width(), HistoricWindroseWindow::kTableWidth);
     EXPECT_EQ(table->x(), window.Canvas()->width() - HistoricWindroseWindow::kTableWidth);
 }
 
