@@ -88,6 +88,7 @@ const Year& GeneratedYear() {
             std::ofstream(path, std::ios::binary) << text;
             y.bytes += text.size();
         }
+        ::sync();  // the files' write-back must not run during the timed reads
         y.from = FromLocal(kFirstDay.year, 1, 1, 0, 0, 0);
         y.to = FromLocal(kFirstDay.year, 12, 31, 23, 59, 59);
         return y;
