@@ -22,6 +22,7 @@
 #include "app/CStratavueView.h"
 #include "app/GuiUserInterface.h"
 #include "app/HelpWindow.h"
+#include "app/HistoricCommands.h"
 #include "app/LogFileDialogs.h"
 #include "app/RainfallDialogs.h"
 #include "app/StartupOptionDialog.h"
@@ -199,6 +200,12 @@ void CMainFrame::CreateMenus() {
     AddCommand(tools, cmd::kCombineLogs, tr("Co&mbine log files..."),
                tr("Join a station's daily log files over a period into one file"),
                [this] { CombineLogFilesDialog::Run(this, runtime_->Stations(), *ui_); });
+    HistoricCommands::Install(this, runtime_->Stations(), *ui_, historic, tools,
+                              [this](QMenu* m, int id, const QString& text, std::function<void()> run) {
+                                  QString prompt = text;
+                                  prompt.remove(QLatin1Char('&')).remove(QStringLiteral("..."));
+                                  return AddCommand(m, id, text, tr("Open: %1").arg(prompt), std::move(run));
+                              });
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     AddCommand(help, cmd::kHelp, tr("&Help Topics"), tr("Open the user guide"), &CMainFrame::OnHelpTopics)

@@ -23,6 +23,7 @@ int RunLogs(Context& ctx, Args& args);
 int RunInstrument(Context& ctx, Args& args);
 int RunDisplayCommand(Context& ctx, Args& args);
 int RunLive(Context& ctx, Args& args);
+int RunHistoric(Context& ctx, Args& args);
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
@@ -51,6 +52,12 @@ const std::vector<Command>& Commands() {
          "Reads a value from the live-value server of the program running in this folder, or prints the notices "
          "of advise links until Ctrl+C (or N notices).",
          RunLive},
+        {"historic",
+         "export (--station NAME | --file LOG) --from \"YYYY-MM-DD hh:mm\" --to \"...\" [--channels A,B] [--csv] | "
+         "windrose (--station NAME | --file LOG) --direction CH --speed CH --from ... --to ... [--sectors 16] "
+         "[--read-as MPS|KPH|MPH|KNOTS] [--display-as Meters|km|Miles|\"Nautical Miles\"] [--json]",
+         "Prints the logged readings of a period (as the historic table, or CSV), or its wind rose table.",
+         RunHistoric},
     };
     return commands;
 }
