@@ -1,5 +1,7 @@
 #include <QApplication>
+#include <QMessageBox>
 #include <clocale>
+#include <exception>
 
 #include "Version.h"
 #include "app/CStratavueApp.h"
@@ -11,12 +13,20 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QString::fromUtf8(svu::kProductVersion));
     QApplication::setOrganizationName(QStringLiteral("Wexmoor WXR"));
 
-    svu::CStratavueApp app;
-    QStringList arguments = QApplication::arguments();
-    arguments.removeFirst();
-    if (const std::optional<int> exitCode = app.InitInstance(arguments)) {
-        return *exitCode;
+    // Whatever was not foreseen ends the program with a message, not an abort.
+    try {
+        svu::CStratavueApp app;
+        QStringList arguments = QApplication::arguments();
+        arguments.removeFirst();
+        if (const std::optional<int> exitCode = app.InitInstance(arguments)) {
+            return *exitCode;
+        }
+        QApplication::exec();
+        return app.ExitInstance();
+    } catch (const std::exception& e) {
+        QMessageBox::critical(nullptr, QString::fromUtf8(svu::kProductName), QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        QMessageBox::critical(nullptr, QString::fromUtf8(svu::kProductName), QStringLiteral("Unexpected failure"));
     }
-    QApplication::exec();
-    return app.ExitInstance();
+    return 1;
 }

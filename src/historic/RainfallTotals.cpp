@@ -1,5 +1,7 @@
 #include "historic/RainfallTotals.h"
 
+#include <sys/stat.h>
+
 #include "framework/StringTable.h"
 #include "historic/LogRecord.h"
 
@@ -22,7 +24,22 @@ RainfallReport MakeReport(const RainfallSum& sum, RainUnit logged, RainUnit show
     report.complete = sum.complete;
     report.text = FormatString(sum.complete ? textId : incompleteTextId, FormatUserDate(NoonOf(start)), report.total,
                                RainUnitText(shown));
+    report.unreadable = sum.unreadable;
+    if (!sum.unreadable.empty()) {
+        report.text += "\nThese days could not be read:";
+        for (const CalendarDay& day : sum.unreadable) {
+            report.text += ' ';
+            report.text += FormatUserDate(NoonOf(day));
+        }
+    }
     return report;
+}
+
+// "dd/mm/yy," at the start, as every record of a daily log begins.
+bool LooksLikeRecord(std::string_view line) {
+    const auto digit = [&](std::size_t i) { return i < line.size() && line[i] >= '0' && line[i] <= '9'; };
+    return digit(0) && digit(1) && line.size() > 8 && line[2] == '/' && digit(3) && digit(4) && line[5] == '/' &&
+           digit(6) && digit(7) && line.find(',') != std::string_view::npos;
 }
 
 }  // namespace
@@ -68,11 +85,22 @@ RainfallSum SumDailyRainfall(const std::string& logFolder, const std::string& st
     std::string last;
     CalendarDay day = first;
     for (int i = 0; i < days; ++i, day = NextDay(day)) {
-        if (!ReadLastCompleteLine(DayFilePath(logFolder, stationName, day), last)) {
+        const std::string path = DayFilePath(logFolder, stationName, day);
+        if (!ReadLastCompleteLine(path, last)) {
             sum.complete = false;
+            struct stat st {};
+            if (::stat(path.c_str(), &st) == 0) {
+                sum.unreadable.push_back(day);  // there, but a folder, unreadable...
+            }
             continue;
         }
-        // A file without records ends with its header, whose last name reads as 0.
+        // A day's total is its last record's value; a last line that is no record (a damaged
+        // file, or a header alone) is not taken as a total of 0 without saying so.
+        if (!LooksLikeRecord(last)) {
+            sum.complete = false;
+            sum.unreadable.push_back(day);
+            continue;
+        }
         sum.total += LogRecordValue(last, channel);
         ++sum.daysFound;
     }

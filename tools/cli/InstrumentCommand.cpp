@@ -9,6 +9,7 @@
 #include <string>
 
 #include "cli/Cli.h"
+#include "framework/SafeName.h"
 #include "framework/ClassRegistry.h"
 #include "framework/Clock.h"
 #include "framework/HeadlessUserInterface.h"
@@ -148,14 +149,14 @@ int RunInstrument(Context& ctx, Args& args) {
         if (candidate->name == name) {
             station = dynamic_cast<WSDirect*>(candidate.get());
             if (station == nullptr) {
-                ctx.err << "stratavue-cli instrument: station \"" << name << "\" is not a Direct station\n";
+                ctx.err << "stratavue-cli instrument: station \"" << EscapeControls(name) << "\" is not a Direct station\n";
                 return kExitUsage;
             }
             break;
         }
     }
     if (station == nullptr) {
-        ctx.err << "stratavue-cli instrument: no station named \"" << name << "\"\n";
+        ctx.err << "stratavue-cli instrument: no station named \"" << EscapeControls(name) << "\"\n";
         return kExitUsage;
     }
 
