@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include "framework/StringTable.h"
 #include "historic/LogRecord.h"
 
@@ -35,11 +37,30 @@ RainfallReport MakeReport(const RainfallSum& sum, RainUnit logged, RainUnit show
     return report;
 }
 
-// "dd/mm/yy," at the start, as every record of a daily log begins.
+// A record holds its date, its time and the values, all separated by commas; a header's name line
+// or a damaged line does not.
 bool LooksLikeRecord(std::string_view line) {
-    const auto digit = [&](std::size_t i) { return i < line.size() && line[i] >= '0' && line[i] <= '9'; };
-    return digit(0) && digit(1) && line.size() > 8 && line[2] == '/' && digit(3) && digit(4) && line[5] == '/' &&
-           digit(6) && digit(7) && line.find(',') != std::string_view::npos;
+    return std::count(line.begin(), line.end(), ',') >= 2;
+}
+
+// True when the file holds its header and nothing more: a day the station logged no record, whose
+// total is 0.
+bool HeaderOnly(const std::string& path) {
+    LogLineReader in;
+    std::string_view line;
+    if (!in.Open(path) || !in.Next(line)) {
+        return false;
+    }
+    const int names = ParseLogChannelCount(line);
+    if (names <= 0 && line != "0") {
+        return false;
+    }
+    for (int i = 0; i < names; ++i) {
+        if (!in.Next(line)) {
+            return true;
+        }
+    }
+    return !in.Next(line) || !in.LastLineTerminated();
 }
 
 }  // namespace
@@ -96,12 +117,12 @@ RainfallSum SumDailyRainfall(const std::string& logFolder, const std::string& st
         }
         // A day's total is its last record's value; a last line that is no record (a damaged
         // file, or a header alone) is not taken as a total of 0 without saying so.
-        if (!LooksLikeRecord(last)) {
+        if (!LooksLikeRecord(last) && !HeaderOnly(path)) {
             sum.complete = false;
             sum.unreadable.push_back(day);
             continue;
         }
-        sum.total += LogRecordValue(last, channel);
+        sum.total += LooksLikeRecord(last) ? LogRecordValue(last, channel) : 0.0;
         ++sum.daysFound;
     }
     return sum;

@@ -53,6 +53,7 @@ int RunReplay(Context& ctx, Args& args) {
 
     const auto start = std::chrono::steady_clock::now();
     const WSFile::ReplayCounts counts = file->ReplayOnce(runtime);
+    FlushReportRepeats();  // the counts of repeated reports, so error.txt is complete
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const double rate = elapsed > 0 ? static_cast<double>(counts.records) / elapsed : 0.0;
     ctx.out << FormatC("%ld records replayed in %.3f s: %.0f records per second\n", counts.records, elapsed, rate);
