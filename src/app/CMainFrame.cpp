@@ -192,7 +192,9 @@ void CMainFrame::StartAcquisition() {
     if (runtime_->AcquisitionRunning()) {
         return;
     }
-    runtime_->StartAcquisition();
+    if (!runtime_->StartAcquisition()) {
+        return;  // another copy holds the program folder; the runtime said so
+    }
     view_->SetAcquisitionRunning(true);
     UpdateRealtimePane();
     UpdateCommandUI();

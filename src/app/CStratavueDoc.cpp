@@ -10,6 +10,8 @@
 #include "framework/Archive.h"
 #include "framework/AtomicFile.h"
 #include "framework/ClassRegistry.h"
+#include "framework/RegularFile.h"
+#include "framework/SafeName.h"
 #include "framework/StringTable.h"
 #include "framework/TextUtil.h"
 #include "framework/UserInterface.h"
@@ -26,6 +28,7 @@ constexpr int kOldFormatMessage = 536;
 constexpr const char* kTrailingBytesMessage =
     "This display file has %zu bytes after its last record. They were ignored, and they are left out "
     "when the file is saved.";
+constexpr std::size_t kMaxDisplayFileBytes = 512u * 1024 * 1024;  // far beyond any real display
 
 bool IsPage(int64_t page) {
     return page >= 1 && page <= CStratavueDoc::kPageCount;
@@ -108,24 +111,16 @@ void CStratavueDoc::OnNewDocument() {
 }
 
 bool CStratavueDoc::Load(const std::string& path, std::string* error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        const std::string reason = std::strerror(errno);
+    // Only a regular file of a sane size: a folder, FIFO or device named as a display file must
+    // neither block nor exhaust memory.
+    std::vector<uint8_t> bytes;
+    std::string reason;
+    if (ReadRegularFile(path, kMaxDisplayFileBytes, bytes, &reason) != ReadFileStatus::Ok) {
         DeleteContents();
         SetModifiedFlag(false);
         Notify(&Observer::DocumentReset);
         if (error != nullptr) {
-            *error = "cannot read " + path + ": " + reason;
-        }
-        return false;
-    }
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        DeleteContents();
-        SetModifiedFlag(false);
-        Notify(&Observer::DocumentReset);
-        if (error != nullptr) {
-            *error = "cannot read " + path;
+            *error = "cannot read " + reason;
         }
         return false;
     }
@@ -311,10 +306,7 @@ void CStratavueDoc::RenamePages(const std::array<std::string, kPageCount>& names
 }
 
 std::string CStratavueDoc::BitmapPath(const std::string& file) const {
-    if (file.empty() || file.front() == '/' || bitmapFolder_.empty()) {
-        return file;
-    }
-    return bitmapFolder_ + (bitmapFolder_.back() == '/' ? "" : "/") + file;
+    return PathInFolder(bitmapFolder_, file);  // empty for a name that climbs out with ".."
 }
 
 void CStratavueDoc::ReloadBitmap(int page) {

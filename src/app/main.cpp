@@ -1,6 +1,8 @@
 #include <QApplication>
 #include <QIcon>
+#include <QMessageBox>
 #include <clocale>
+#include <exception>
 
 #include "Version.h"
 #include "app/CStratavueApp.h"
@@ -17,12 +19,20 @@ int main(int argc, char** argv) {
     }
     QApplication::setWindowIcon(icon);  // every window's and the about box's
 
-    svu::CStratavueApp app;
-    QStringList arguments = QApplication::arguments();
-    arguments.removeFirst();
-    if (const std::optional<int> exitCode = app.InitInstance(arguments)) {
-        return *exitCode;
+    // Whatever was not foreseen ends the program with a message, not an abort.
+    try {
+        svu::CStratavueApp app;
+        QStringList arguments = QApplication::arguments();
+        arguments.removeFirst();
+        if (const std::optional<int> exitCode = app.InitInstance(arguments)) {
+            return *exitCode;
+        }
+        QApplication::exec();
+        return app.ExitInstance();
+    } catch (const std::exception& e) {
+        QMessageBox::critical(nullptr, QString::fromUtf8(svu::kProductName), QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        QMessageBox::critical(nullptr, QString::fromUtf8(svu::kProductName), QStringLiteral("Unexpected failure"));
     }
-    QApplication::exec();
-    return app.ExitInstance();
+    return 1;
 }

@@ -88,7 +88,7 @@ void SyncFolder(const std::string& target) {
 
 }  // namespace
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error, bool durable) {
     if (path.empty()) {
         return Fail(error, "no file name", ENOENT);
     }
@@ -102,7 +102,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
     if (::stat(target.c_str(), &existing) == 0) {
         ::fchmod(fd, existing.st_mode & 07777);
     }
-    const bool sync = gSync.load();
+    const bool sync = durable && gSync.load();
     if (!WriteAll(fd, bytes) || (sync && ::fsync(fd) != 0)) {
         const int saved = errno;
         ::close(fd);

@@ -12,8 +12,10 @@ namespace svu {
 
 /// Replaces the file at `path` with `bytes` atomically. A symbolic link is followed, so the file
 /// it points to is replaced and the link kept. On failure the old file is untouched, false is
-/// returned and `error` (when given) describes what failed.
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error = nullptr);
+/// returned and `error` (when given) describes what failed. `durable` false leaves out the flushes
+/// to disk, for files rewritten every few seconds whose loss in a power cut costs one reading.
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error = nullptr,
+                         bool durable = true);
 
 /// Test hook, called after the temporary file is complete and before it is renamed over the
 /// target. Returning false simulates a crash at that moment: the write stops there, leaving the

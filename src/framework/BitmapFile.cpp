@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "framework/AtomicFile.h"
+#include "framework/RegularFile.h"
 
 namespace svu {
 
@@ -63,17 +64,16 @@ struct MaskChannel {
 };
 
 constexpr uint32_t kOpaque = 0xFF000000u;
+constexpr std::size_t kMaxBitmapFileBytes = 256u * 1024 * 1024;
 
 }  // namespace
 
 bool BitmapFile::Load(const std::string& path) {
     Clear();
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return false;
-    }
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
+    // Only a regular file, and not more than any bitmap the program draws: a folder, FIFO or
+    // /dev/zero named as a bitmap must neither block nor exhaust memory.
+    std::vector<uint8_t> bytes;
+    if (ReadRegularFile(path, kMaxBitmapFileBytes, bytes) != ReadFileStatus::Ok) {
         return false;
     }
     return ParseFile(bytes.data(), bytes.size());

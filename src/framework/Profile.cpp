@@ -10,6 +10,7 @@
 
 #include "framework/AtomicFile.h"
 #include "framework/IniDocument.h"
+#include "framework/RegularFile.h"
 #include "framework/TextUtil.h"
 
 namespace svu {
@@ -25,34 +26,19 @@ std::mutex& ProfileMutex() {
 
 enum class ReadStatus { Ok, Missing, Failed };
 
+// Settings files are a few kilobytes; a bound keeps a damaged or hostile one from exhausting memory.
+constexpr std::size_t kMaxSettingsFileBytes = 16u * 1024 * 1024;
+
 ReadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::string& error) {
-    bytes.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT) {
+    switch (ReadRegularFile(path, kMaxSettingsFileBytes, bytes, &error)) {
+        case ReadFileStatus::Ok:
+            return ReadStatus::Ok;
+        case ReadFileStatus::Missing:
             return ReadStatus::Missing;
-        }
-        error = "cannot open " + path + ": " + std::strerror(errno);
-        return ReadStatus::Failed;
-    }
-    char buffer[8192];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            error = "cannot read " + path + ": " + std::strerror(errno);
-            ::close(fd);
+        default:
+            bytes.clear();
             return ReadStatus::Failed;
-        }
-        if (n == 0) {
-            break;
-        }
-        bytes.append(buffer, static_cast<std::size_t>(n));
     }
-    ::close(fd);
-    return ReadStatus::Ok;
 }
 
 IniDocument Load(const std::string& path) {

@@ -4,6 +4,7 @@
 
 #include "framework/Archive.h"
 #include "framework/FieldVisitor.h"
+#include "framework/SafeName.h"
 
 namespace svu {
 
@@ -25,11 +26,8 @@ const std::string& GadgetBitmapFolder() {
 }
 
 std::string GadgetBitmapPath(const std::string& name) {
-    const std::string& folder = BitmapFolder();
-    if (name.empty() || name.front() == '/' || folder.empty()) {
-        return name;
-    }
-    return folder + (folder.back() == '/' ? "" : "/") + name;
+    // A display file from elsewhere must not make the program open files outside the folder.
+    return PathInFolder(BitmapFolder(), name);
 }
 
 bool LoadGadgetBitmap(Gadget& gadget) {

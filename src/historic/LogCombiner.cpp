@@ -1,5 +1,7 @@
 #include "historic/LogCombiner.h"
 
+#include <sys/stat.h>
+
 #include "historic/AtomicOutputFile.h"
 #include "historic/LogRecord.h"
 
@@ -40,6 +42,18 @@ bool AppendFile(LogLineReader& in, AtomicOutputFile& out, bool skipHeader) {
 CombineResult CombineLogFiles(const std::string& logFolder, const std::string& stationName, CalendarDay from,
                               CalendarDay to, const std::string& outputPath) {
     CombineResult result;
+    struct stat output {};
+    if (::stat(outputPath.c_str(), &output) == 0) {
+        for (CalendarDay day = from; day <= to && IsValidDay(day); day = NextDay(day)) {
+            const std::string input = DayFilePath(logFolder, stationName, day);
+            struct stat st {};
+            if (::stat(input.c_str(), &st) == 0 && st.st_dev == output.st_dev && st.st_ino == output.st_ino) {
+                result.messageId = kCannotCreate;
+                result.refusal = "the output " + outputPath + " is the log of a day being combined (" + input + ")";
+                return result;
+            }
+        }
+    }
     AtomicOutputFile out;
     LogLineReader in;
     for (CalendarDay day = from; day <= to && IsValidDay(day); day = NextDay(day)) {

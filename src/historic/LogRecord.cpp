@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "framework/RegularFile.h"
 #include "framework/TextUtil.h"
 
 namespace svu {
@@ -86,13 +87,8 @@ LogLineReader::~LogLineReader() {
 
 bool LogLineReader::Open(const std::string& path) {
     Close();
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    fd_ = OpenRegularFile(path);  // a FIFO or device named as a log would block or never end
     if (fd_ < 0) {
-        return false;
-    }
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
-        Close();
         return false;
     }
     buffer_.resize(kReadChunk);
@@ -172,12 +168,12 @@ bool LogLineReader::Next(std::string_view& line) {
 
 bool ReadLastCompleteLine(const std::string& path, std::string& line) {
     line.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = OpenRegularFile(path);
     if (fd < 0) {
         return false;
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0) {
         ::close(fd);
         return false;
     }

@@ -1,5 +1,9 @@
 #include "historic/RainfallTotals.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
+
 #include "framework/StringTable.h"
 #include "historic/LogRecord.h"
 
@@ -22,7 +26,41 @@ RainfallReport MakeReport(const RainfallSum& sum, RainUnit logged, RainUnit show
     report.complete = sum.complete;
     report.text = FormatString(sum.complete ? textId : incompleteTextId, FormatUserDate(NoonOf(start)), report.total,
                                RainUnitText(shown));
+    report.unreadable = sum.unreadable;
+    if (!sum.unreadable.empty()) {
+        report.text += "\nThese days could not be read:";
+        for (const CalendarDay& day : sum.unreadable) {
+            report.text += ' ';
+            report.text += FormatUserDate(NoonOf(day));
+        }
+    }
     return report;
+}
+
+// A record holds its date, its time and the values, all separated by commas; a header's name line
+// or a damaged line does not.
+bool LooksLikeRecord(std::string_view line) {
+    return std::count(line.begin(), line.end(), ',') >= 2;
+}
+
+// True when the file holds its header and nothing more: a day the station logged no record, whose
+// total is 0.
+bool HeaderOnly(const std::string& path) {
+    LogLineReader in;
+    std::string_view line;
+    if (!in.Open(path) || !in.Next(line)) {
+        return false;
+    }
+    const int names = ParseLogChannelCount(line);
+    if (names <= 0 && line != "0") {
+        return false;
+    }
+    for (int i = 0; i < names; ++i) {
+        if (!in.Next(line)) {
+            return true;
+        }
+    }
+    return !in.Next(line) || !in.LastLineTerminated();
 }
 
 }  // namespace
@@ -68,12 +106,23 @@ RainfallSum SumDailyRainfall(const std::string& logFolder, const std::string& st
     std::string last;
     CalendarDay day = first;
     for (int i = 0; i < days; ++i, day = NextDay(day)) {
-        if (!ReadLastCompleteLine(DayFilePath(logFolder, stationName, day), last)) {
+        const std::string path = DayFilePath(logFolder, stationName, day);
+        if (!ReadLastCompleteLine(path, last)) {
             sum.complete = false;
+            struct stat st {};
+            if (::stat(path.c_str(), &st) == 0) {
+                sum.unreadable.push_back(day);  // there, but a folder, unreadable...
+            }
             continue;
         }
-        // A file without records ends with its header, whose last name reads as 0.
-        sum.total += LogRecordValue(last, channel);
+        // A day's total is its last record's value; a last line that is no record (a damaged
+        // file, or a header alone) is not taken as a total of 0 without saying so.
+        if (!LooksLikeRecord(last) && !HeaderOnly(path)) {
+            sum.complete = false;
+            sum.unreadable.push_back(day);
+            continue;
+        }
+        sum.total += LooksLikeRecord(last) ? LogRecordValue(last, channel) : 0.0;
         ++sum.daysFound;
     }
     return sum;

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "historic/DayFiles.h"
 
@@ -27,8 +28,11 @@ double ConvertRainfall(double total, RainUnit logged, RainUnit shown);
 /// The sum of the day totals of consecutive days.
 struct RainfallSum {
     double total = 0.0;    // in the logged unit
-    bool complete = true;  // false when any day's file could not be read
+    bool complete = true;  // false when any day's file is missing or could not be read
     int daysFound = 0;
+    /// Days whose file is there but could not be read, or whose last line is not a record: they
+    /// add nothing to the total and the report names them.
+    std::vector<CalendarDay> unreadable;
 };
 
 /// Adds the day totals of channel `channel` (0-based) over `days` days from `first`. The files
@@ -42,6 +46,7 @@ struct RainfallReport {
     std::string text;
     double total = 0.0;  // in the shown unit
     bool complete = true;
+    std::vector<CalendarDay> unreadable;  // see RainfallSum
 };
 
 /// The total of the 7 days from `start`.

@@ -247,6 +247,17 @@ WebOutputResult WebOutput::ProduceWebPage(TimeT now, const WebValueSource& sourc
         lastResult_ = WebOutputResult::TemplateUnreadable;
         return *lastResult_;
     }
+    // An output named like the template (or a link to it) would replace the template by its
+    // first page, and every later page would have no tags left.
+    struct stat templateStat {};
+    struct stat outputStat {};
+    if (settings_.outputFile == settings_.templateFile ||
+        (::stat(settings_.templateFile.c_str(), &templateStat) == 0 &&
+         ::stat(settings_.outputFile.c_str(), &outputStat) == 0 && templateStat.st_dev == outputStat.st_dev &&
+         templateStat.st_ino == outputStat.st_ino)) {
+        lastResult_ = WebOutputResult::OutputIsTemplate;
+        return *lastResult_;
+    }
     const std::string page = ExpandWebTemplate(templateText, source, MakeWebClockTexts(now));
     if (settings_.outputFile.empty() || !WriteFileAtomically(settings_.outputFile, page)) {
         lastResult_ = WebOutputResult::OutputUnwritable;

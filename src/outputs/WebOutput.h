@@ -83,7 +83,7 @@ WebOutputSettings LoadWebOutputSettings(const Settings& settings);
 bool SaveWebOutputSettings(Settings& settings, const WebOutputSettings& web);
 
 /// How one output cycle ended.
-enum class WebOutputResult { Written, TemplateUnreadable, OutputUnwritable };
+enum class WebOutputResult { Written, TemplateUnreadable, OutputUnwritable, OutputIsTemplate };
 
 /// Web output of the refresh cycle: produces a page when it is switched on and the interval has
 /// passed since the last page. Runs on the thread of the refresh cycle.

@@ -107,6 +107,15 @@ void TextField::Load() {
     edit_->setText(ToQt(access_.get()));
 }
 
+bool TextField::Validate(QString& message) {
+    if (!check) {
+        return true;
+    }
+    const std::string problem = check(FromQt(edit_->text()));
+    message = ToQt(problem);
+    return problem.empty();
+}
+
 void TextField::Store() {
     access_.set(FromQt(edit_->text()));
 }

@@ -92,9 +92,13 @@ class TextField : public FieldBinder {
 public:
     TextField(Accessor<std::string> access, bool password = false);
     void Load() override;
+    bool Validate(QString& message) override;
     void Store() override;
     QWidget* FocusWidget() const override;
     QLineEdit* Edit() const { return edit_; }
+
+    /// Optional check of the typed text: empty when it is acceptable, else why not.
+    std::function<std::string(const std::string&)> check;
 
 private:
     Accessor<std::string> access_;

@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "framework/Clock.h"
+#include "framework/SafeName.h"
 #include "framework/StringTable.h"
 #include "pages/PropertyPage.h"
 #include "platform/SerialDevices.h"
@@ -66,7 +67,12 @@ void PortEntries(int32_t current, const Profile* ports, QStringList& texts, std:
 std::unique_ptr<PropertyPage> MakeStationNamePage(WeatherStation& station, std::function<void()> advanced) {
     auto page = std::make_unique<PropertyPage>(QStringLiteral("Name"));
     page->BeginGroup(QStringLiteral("Monitoring system"));
-    page->Text(QStringLiteral("name"), QStringLiteral("Name:"), Bind<std::string>(station.name));
+    // The name becomes part of the daily log's file name.
+    page->Text(QStringLiteral("name"), QStringLiteral("Name:"), Bind<std::string>(station.name)).check =
+        [](const std::string& name) {
+            const std::string problem = FileNamePartProblem(name);
+            return problem.empty() ? problem : "The name " + problem + "; it is part of the log file names.";
+        };
     page->Check(QStringLiteral("active"), QStringLiteral("System active"), BindFlag(station.active));
     page->Check(QStringLiteral("logErrors"), QStringLiteral("Log Errors"), BindFlag(station.logErrors));
     if (advanced) {

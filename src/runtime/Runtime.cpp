@@ -4,8 +4,10 @@
 #include <chrono>
 
 #include "framework/Clock.h"
+#include "framework/SafeName.h"
 #include "framework/Settings.h"
 #include "framework/StringTable.h"
+#include "framework/TextUtil.h"
 #include "framework/UserInterface.h"
 #include "runtime/ClassTables.h"
 #include "stations/StationReports.h"
@@ -18,6 +20,37 @@ namespace {
 constexpr int kNoDataWarning = 248;
 constexpr int kMinimumNoDataPeriod = 60;
 constexpr auto kStopPollInterval = std::chrono::milliseconds(5);
+constexpr int64_t kRepeatFlushPeriodMs = 1000;
+constexpr const char* kCaption = "Stratavue";
+
+// Cuts whole lines off the front of `text` until it holds at most `limit` bytes.
+std::size_t TrimOldestLines(std::string& text, std::size_t limit) {
+    if (text.size() <= limit) {
+        return 0;
+    }
+    std::size_t cut = text.size() - limit;
+    const std::size_t lineEnd = text.find('\n', cut == 0 ? 0 : cut - 1);
+    cut = lineEnd == std::string::npos ? text.size() : lineEnd + 1;
+    text.erase(0, cut);
+    return cut;
+}
+
+std::string WebProblemText(WebOutputResult result, const WebOutputSettings& web) {
+    switch (result) {
+        case WebOutputResult::TemplateUnreadable:
+            return "Web output: the template \"" + EscapeControls(web.templateFile) +
+                   "\" cannot be read (missing, not a regular file or larger than " +
+                   std::to_string(kMaxWebTemplateBytes) + " bytes)";
+        case WebOutputResult::OutputUnwritable:
+            return "Web output: the page \"" + EscapeControls(web.outputFile) + "\" cannot be written";
+        case WebOutputResult::OutputIsTemplate:
+            return "Web output: the page \"" + EscapeControls(web.outputFile) +
+                   "\" is the template itself; no page is written over it";
+        case WebOutputResult::Written:
+            break;
+    }
+    return "Web output: pages are written again";
+}
 
 // The kinds that share the radio link take turns on one thread at a time.
 bool IsSharedRadioKind(int32_t typeCode) {
@@ -78,7 +111,9 @@ Runtime::Runtime(Settings& settings, UserInterface& ui, Clock& clock)
 }
 
 Runtime::~Runtime() {
-    if (acquisitionRunning_) {
+    if (acquisitionRunning_ && !StopAcquisition()) {
+        // The threads use this object and the stations: it cannot go before they have ended.
+        stopTimeout_ = std::chrono::hours(24 * 365);
         StopAcquisition();
     }
 }
@@ -108,9 +143,19 @@ WeatherStation* Runtime::FindStation(const std::string& name) const {
     return nullptr;
 }
 
-void Runtime::StartAcquisition() {
+bool Runtime::StartAcquisition() {
     if (acquisitionRunning_) {
-        return;
+        return true;
+    }
+    pid_t holder = 0;
+    std::string error;
+    if (!folderLock_.Acquire(settings_.ProgramDir(), holder, error)) {
+        const std::string text =
+            holder > 0 ? "Another copy of Stratavue (process " + std::to_string(holder) +
+                             ") is acquiring with this program folder: " + EscapeControls(settings_.ProgramDir())
+                       : "Acquisition cannot start: the program folder cannot be locked (" + EscapeControls(error) + ")";
+        ui_.MessageBox(text, kCaption, MsgButtons::Ok, MsgIcon::Stop);
+        return false;
     }
     ui_.BeginWaitCursor();
     stopRequested_.store(false);
@@ -137,8 +182,11 @@ void Runtime::StartAcquisition() {
         }
     }
     acquisitionRunning_ = true;
+    webReported_.reset();
+    alertsSeen_.clear();
     NotifyAcquisition(true);
     ui_.EndWaitCursor();
+    return true;
 }
 
 void Runtime::StartThreadLocked(WeatherStation& station) {
@@ -156,7 +204,7 @@ void Runtime::StartThreadLocked(WeatherStation& station) {
         StationThreadEntry(station, *this);
         finished->store(true);
     });
-    workers_.push_back({std::move(thread), std::move(finished)});
+    workers_.push_back({std::move(thread), std::move(finished), &station});
 }
 
 void Runtime::StartNextRadioStation(WeatherStation& finished) {
@@ -203,19 +251,36 @@ bool Runtime::FinishStop() {
         std::lock_guard guard(station->lock);
         station->CloseLogFile();
     }
+    FlushReportRepeats();
+    folderLock_.Release();
     acquisitionRunning_ = false;
     NotifyAcquisition(false);
     return true;
 }
 
-void Runtime::StopAcquisition(const std::function<void()>& pump) {
+bool Runtime::StopAcquisition(const std::function<void()>& pump) {
     RequestStop();
+    const auto deadline = std::chrono::steady_clock::now() + stopTimeout_;
     while (!FinishStop()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            std::lock_guard guard(threadsMutex_);
+            for (const Worker& w : workers_) {
+                if (!w.finished->load() && w.station != nullptr) {
+                    const std::string text = "The acquisition thread of " + EscapeControls(w.station->name) +
+                                             " did not end within " +
+                                             std::to_string(stopTimeout_.count() / 1000.0).substr(0, 4) + " s";
+                    ReportError(nullptr, text);
+                    PostNotice(nullptr, text);
+                }
+            }
+            return false;
+        }
         if (pump) {
             pump();
         }
         std::this_thread::sleep_for(kStopPollInterval);
     }
+    return true;
 }
 
 std::size_t Runtime::StartedThreadCount() const {
@@ -230,10 +295,35 @@ RefreshResult Runtime::Refresh() {
     }
     const bool someEnabled = CheckNoData();
     if (DisableAllAlarms().load() == 0 && someEnabled) {
-        result.alertsChanged = BuildAlertsText();
+        result.alertsChanged = BuildAlertsText(result.newAlerts);
     }
     result.webPageProduced = web_.Tick(clock_.TickMs(), clock_.Now(), *values_);
+    const int64_t tick = clock_.TickMs();
+    if (tick - lastRepeatFlushMs_ >= kRepeatFlushPeriodMs || tick < lastRepeatFlushMs_) {
+        lastRepeatFlushMs_ = tick;
+        FlushReportRepeats(false);
+    }
+    ShowNotices();
     return result;
+}
+
+void Runtime::ShowNotices() {
+    if (showingNotices_) {
+        return;  // a message box of ours is open and its event loop ticked again
+    }
+    std::vector<std::string> notices = TakeNotices();
+    if (web_.LastResult() && web_.LastResult() != webReported_ &&
+        (webReported_ || *web_.LastResult() != WebOutputResult::Written)) {
+        webReported_ = web_.LastResult();
+        const std::string text = WebProblemText(*webReported_, web_.Config());
+        ReportError(nullptr, text);
+        notices.push_back(text);
+    }
+    showingNotices_ = true;
+    for (const std::string& text : notices) {
+        ui_.MessageBox(text, kCaption, MsgButtons::Ok, MsgIcon::Warning);
+    }
+    showingNotices_ = false;
 }
 
 bool Runtime::CheckNoData() {
@@ -257,20 +347,36 @@ bool Runtime::CheckNoData() {
     return someEnabled;
 }
 
-bool Runtime::BuildAlertsText() {
+bool Runtime::BuildAlertsText(std::string& added) {
     std::string text;
     for (const auto& station : stations_) {
         std::lock_guard guard(station->lock);
+        std::size_t& seen = alertsSeen_[station.get()];
         if (station->alarmText.empty()) {
+            seen = 0;
             continue;
         }
         if (alertsResetRequested_) {
             station->alarmText.clear();
-        } else {
-            text += station->name;
-            text += ":\r\n";
-            text += station->alarmText;
+            seen = 0;
+            continue;
         }
+        if (seen > station->alarmText.size()) {
+            seen = 0;  // replaced by a shorter text meanwhile
+        }
+        const std::string name = EscapeControls(station->name);
+        if (seen < station->alarmText.size()) {
+            added += name;
+            added += ":\r\n";
+            added.append(station->alarmText, seen, std::string::npos);
+            seen = station->alarmText.size();
+        }
+        // Kept bounded over a long run: the oldest lines go first.
+        const std::size_t cut = TrimOldestLines(station->alarmText, kMaxAlertBytesPerStation);
+        seen -= std::min(seen, cut);
+        text += name;
+        text += ":\r\n";
+        text += station->alarmText;
     }
     alertsResetRequested_ = false;
     if (text.empty() || text == alertsText_) {

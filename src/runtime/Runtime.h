@@ -6,11 +6,14 @@
 // the readings as they arrive (live values, MQTT).
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <shared_mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,6 +21,7 @@
 #include "framework/ClassRegistry.h"
 #include "outputs/LiveOutput.h"
 #include "outputs/LiveOutputs.h"
+#include "framework/FolderLock.h"
 #include "outputs/WebOutput.h"
 #include "stations/StationFile.h"
 #include "stations/StationHost.h"
@@ -33,6 +37,7 @@ class WeatherStation;
 struct RefreshResult {
     bool alertsChanged = false;  // the alerts text was replaced (the window shows it and signals)
     bool webPageProduced = false;
+    std::string newAlerts;  // the alert lines added since the last tick, under their station names
 };
 
 class Runtime : public StationHost {
@@ -63,8 +68,10 @@ public:
     // ---- Acquisition ----
 
     /// Starts every active station whose communications open: its own worker thread, or a turn in
-    /// the shared radio chain. Does nothing while acquisition runs.
-    void StartAcquisition();
+    /// the shared radio chain. Does nothing while acquisition runs. First takes the program
+    /// folder's lock: when another copy holds it, says so through the user interface and returns
+    /// false without starting anything.
+    bool StartAcquisition();
     /// Sets the stop request and returns at once; the threads end at their next poll.
     void RequestStop();
     /// After RequestStop: when every station thread has ended, joins them, closes the logs, marks
@@ -72,8 +79,11 @@ public:
     /// event loop calls it from there until it is true.
     bool FinishStop();
     /// RequestStop, then FinishStop until it succeeds, calling `pump` (the caller's event processing)
-    /// between checks.
-    void StopAcquisition(const std::function<void()>& pump = {});
+    /// between checks. A station thread that has not ended after the stop time-out is reported and
+    /// false returned; acquisition then stays marked running (the thread still uses its station).
+    bool StopAcquisition(const std::function<void()>& pump = {});
+    /// How long StopAcquisition waits for the threads (30 s unless set).
+    void SetStopTimeout(std::chrono::milliseconds timeout) { stopTimeout_ = timeout; }
     bool AcquisitionRunning() const { return acquisitionRunning_; }
     /// Stations that have a thread running or waiting to be joined.
     std::size_t StartedThreadCount() const;
@@ -83,6 +93,8 @@ public:
     /// One tick of the refresh cycle (every 10 ms while the program runs): the no-data warning,
     /// the alerts text and web output. Does nothing while acquisition is off.
     RefreshResult Refresh();
+    /// Bytes of alert text kept per station; the oldest lines go first.
+    static constexpr std::size_t kMaxAlertBytesPerStation = 32 * 1024;
     /// The alerts text as last built ("Alerts & Alarms").
     const std::string& AlertsText() const { return alertsText_; }
     /// "Reset": empties the shown text; the next tick empties every station's message text.
@@ -140,6 +152,7 @@ private:
     struct Worker {
         std::thread thread;
         std::shared_ptr<std::atomic<bool>> finished;
+        WeatherStation* station = nullptr;
     };
 
     /// Starts a worker thread for the station (under threadsMutex_).
@@ -147,8 +160,11 @@ private:
     /// Appends the no-data warning to stations that have been silent too long; true when any
     /// station is enabled.
     bool CheckNoData();
-    /// Rebuilds the alerts text; true when it changed.
-    bool BuildAlertsText();
+    /// Rebuilds the alerts text; true when it changed. What was added since the last build goes
+    /// to `added`.
+    bool BuildAlertsText(std::string& added);
+    /// Shows the notices the stations posted and a change in web output's state.
+    void ShowNotices();
     /// The registered outputs, copied (for calls made from the thread that owns the list).
     std::vector<LiveOutput*> OutputsCopy() const;
     void NotifyStations(StationsChange why);
@@ -168,6 +184,12 @@ private:
 
     int noDataPeriod_ = 0;
     std::string alertsText_;
+    std::map<const WeatherStation*, std::size_t> alertsSeen_;  // bytes of each text already shown as new
+    std::optional<WebOutputResult> webReported_;
+    bool showingNotices_ = false;
+    int64_t lastRepeatFlushMs_ = 0;
+    std::chrono::milliseconds stopTimeout_{30000};
+    FolderLock folderLock_;
     bool alertsResetRequested_ = false;
     WebOutput web_;
     std::unique_ptr<ValueSource> values_;

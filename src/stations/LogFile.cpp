@@ -6,20 +6,20 @@
 
 #include <cerrno>
 
+#include "framework/RegularFile.h"
+
 namespace svu {
 
 bool LogFile::Open(const std::string& path, bool& empty) {
     Close();
     path_ = path;
-    int fd;
-    do {
-        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    } while (fd < 0 && errno == EINTR);
+    // Not through a symbolic link planted in the log folder, and never a FIFO or device.
+    const int fd = OpenForAppend(path);
     if (fd < 0) {
         return false;
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0) {
         ::close(fd);
         return false;
     }
@@ -32,6 +32,11 @@ bool LogFile::Write(std::string_view bytes) {
     if (fd_ < 0) {
         return false;
     }
+    // The file ends with a whole record; when this one cannot be written whole (disk full, file
+    // size limit) what did get written is cut off again, so that no torn record is left for the
+    // next one to be joined to.
+    struct stat st {};
+    const bool sized = ::fstat(fd_, &st) == 0;
     size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
@@ -39,6 +44,12 @@ bool LogFile::Write(std::string_view bytes) {
             continue;
         }
         if (n <= 0) {
+            const int saved = errno;
+            if (done > 0 && sized) {
+                while (::ftruncate(fd_, st.st_size) != 0 && errno == EINTR) {
+                }
+            }
+            errno = saved;
             return false;
         }
         done += static_cast<size_t>(n);

@@ -15,10 +15,12 @@ public:
     LogFile(const LogFile&) = delete;
     LogFile& operator=(const LogFile&) = delete;
 
-    /// Opens `path` for appending, creating it when missing. `empty` tells whether the file holds
+    /// Opens `path` for appending, creating it when missing; a symbolic link or anything but a
+    /// regular file is refused. `empty` tells whether the file holds
     /// nothing yet (just created, or left empty), so the caller knows to write a header.
     bool Open(const std::string& path, bool& empty);
-    /// Appends the bytes; false when they could not all be written (disk full, file too large...).
+    /// Appends the bytes whole; false when they could not all be written (disk full, file too
+    /// large...), and then none of them is left in the file.
     bool Write(std::string_view bytes);
     void Close();
     bool IsOpen() const { return fd_ >= 0; }

@@ -8,6 +8,8 @@
 
 #include "framework/Archive.h"
 #include "framework/AtomicFile.h"
+#include "framework/RegularFile.h"
+#include "framework/SafeName.h"
 #include "framework/StringTable.h"
 #include "stations/ProcessedData.h"
 #include "stations/WeatherStation.h"
@@ -18,19 +20,8 @@ namespace {
 
 constexpr int kCopyOf = 220;
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = path + ": " + std::strerror(errno);
-        return false;
-    }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        error = path + ": read error";
-        return false;
-    }
-    return true;
-}
+// Station files hold a few hundred stations at most; anything far larger is not one.
+constexpr std::size_t kMaxStationFileBytes = 256u * 1024 * 1024;
 
 }  // namespace
 
@@ -43,6 +34,14 @@ StationFileResult ReadStationList(std::vector<uint8_t> bytes, const ClassRegistr
         ar.ObList(result.stations);
         if (!ar.AtEnd()) {
             throw ArchiveError("archive: " + std::to_string(ar.Remaining()) + " bytes follow the station list");
+        }
+        // The name becomes part of the daily log's file name: a separator or ".." in it would
+        // put the log outside its folder.
+        for (const auto& station : result.stations) {
+            if (const std::string problem = FileNamePartProblem(station->name); !problem.empty()) {
+                throw ArchiveError("the station name \"" + EscapeControls(station->name) + "\" " + problem +
+                                   ", so it cannot name its log files");
+            }
         }
     } catch (const ArchiveError& e) {
         result.stations.clear();
@@ -57,7 +56,7 @@ StationFileResult ReadStationList(std::vector<uint8_t> bytes, const ClassRegistr
 StationFileResult LoadStationFile(const std::string& path, const ClassRegistry& reg) {
     std::vector<uint8_t> bytes;
     std::string error;
-    if (!ReadWholeFile(path, bytes, error)) {
+    if (ReadRegularFile(path, kMaxStationFileBytes, bytes, &error) != ReadFileStatus::Ok) {
         StationFileResult result;
         result.failure = StationFileResult::Failure::Unreadable;
         result.error = error;

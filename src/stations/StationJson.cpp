@@ -3,6 +3,7 @@
 #include "framework/Archive.h"
 #include "framework/ClassRegistry.h"
 #include "framework/JsonFieldVisitor.h"
+#include "framework/SafeName.h"
 #include "stations/Alarm.h"
 #include "stations/ProcessedData.h"
 #include "stations/WeatherStation.h"
@@ -235,6 +236,10 @@ StationJsonResult StationListFromJson(const Json& json, const ClassRegistry& reg
         }
         for (size_t k = before; k < links.size(); ++k) {
             links[k].where = "stations[" + std::to_string(i) + "]." + links[k].where;
+        }
+        if (const std::string problem = FileNamePartProblem(station->name); !problem.empty()) {
+            return fail("stations[" + std::to_string(i) + "].name: \"" + EscapeControls(station->name) + "\" " +
+                        problem + ", so it cannot name its log files");
         }
         result.stations.push_back(std::move(station));
     }

@@ -2,14 +2,13 @@
 // This runs for every reading with the station lock held, so it reuses its buffers, keeps the day's
 // log open and breaks times down through a cache.
 
-#include <fcntl.h>
-#include <sched.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 
+#include "framework/AtomicFile.h"
+#include "framework/SafeName.h"
 #include "framework/StringTable.h"
 #include "stations/StationReports.h"
 #include "stations/WeatherStation.h"
@@ -21,7 +20,6 @@ namespace {
 constexpr int kUnableToOpenNetworkFile = 549;
 constexpr int kUnableToOpenLogFile = 550;
 constexpr int kUnableToWriteLogFile = 653;
-constexpr int kNetworkOpenAttempts = 5;
 constexpr const char* kLineEnd = "\r\n";
 
 void Append2(std::string& out, int v) {
@@ -52,21 +50,6 @@ void AppendTime(std::string& out, const LocalTm& tm) {
     Append2(out, tm.minute);
     out.push_back(':');
     Append2(out, tm.second);
-}
-
-bool WriteAll(int fd, const std::string& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
 }
 
 }  // namespace
@@ -126,12 +109,38 @@ void WeatherStation::LogReading() {
     }
 }
 
+void WeatherStation::LogWriteFailed(const std::string& what) {
+    const int reason = errno;
+    ReportError(this, what);
+    if (!logWriteFailing_) {
+        // Once per outage: error.txt may be on the same full disk, so the person running the
+        // program hears of it through the user interface (the service's standard error) as well.
+        logWriteFailing_ = true;
+        PostNotice(this, what + ": " + std::strerror(reason) + "; records are lost until it can be written again");
+    }
+}
+
+void WeatherStation::LogWriteSucceeded() {
+    if (logWriteFailing_) {
+        logWriteFailing_ = false;
+        const std::string text = "Logging resumed [" + logFile.Path() + "]";
+        ReportError(this, text);
+        PostNotice(this, text);
+    }
+}
+
 bool WeatherStation::OpenLogFile() {
     const LocalTm& tm = localTimes_.Get(readingTime);
+    // A name that is not fit to be part of a file name would put the log outside its folder.
+    if (const std::string problem = FileNamePartProblem(name); !problem.empty()) {
+        errno = EINVAL;
+        LogWriteFailed(Str(kUnableToOpenLogFile) + " (the station name " + problem + ")");
+        return false;
+    }
     const std::string path = LogFileName(logFolder, name, tm.year, tm.month, tm.day);
     bool empty = false;
     if (!logFile.Open(path, empty)) {
-        ReportError(this, Str(kUnableToOpenLogFile));
+        LogWriteFailed(Str(kUnableToOpenLogFile) + " [" + path + "]");
         return false;
     }
     logDate_ = tm.year * 10000 + tm.month * 100 + tm.day;
@@ -144,12 +153,16 @@ bool WeatherStation::OpenLogFile() {
         header += kLineEnd;
         for (int32_t i = 0; i < n; ++i) {
             if (static_cast<size_t>(i) < channelNames.size()) {
-                header += channelNames[static_cast<size_t>(i)];
+                // A line end in a name would shift every following name of the header.
+                header += EscapeControls(channelNames[static_cast<size_t>(i)]);
             }
             header += kLineEnd;
         }
         if (!logFile.Write(header)) {
-            ReportError(this, Str(kUnableToWriteLogFile) + " [" + logFile.Path() + "]");
+            // Closed again, so the next reading writes the header before any record.
+            LogWriteFailed(Str(kUnableToWriteLogFile) + " [" + logFile.Path() + "]");
+            logFile.Close();
+            return false;
         }
     }
     return true;
@@ -170,8 +183,10 @@ void WeatherStation::WriteLogRecord() {
     }
     line += kLineEnd;
     if (!logFile.Write(line)) {
-        ReportError(this, Str(kUnableToWriteLogFile) + " [" + logFile.Path() + "]");
+        LogWriteFailed(Str(kUnableToWriteLogFile) + " [" + logFile.Path() + "]");
+        return;
     }
+    LogWriteSucceeded();
 }
 
 void WeatherStation::CloseLogFile() {
@@ -203,25 +218,12 @@ void WeatherStation::WriteNetworkFile() {
         text += kLineEnd;
     }
 
-    // The content goes to a temporary file that is then renamed over the old one, so a reader
-    // (another copy's network station) sees either the previous reading or this one, whole.
-    const std::string temporary = networkFile + ".tmp";
-    int fd = -1;
-    for (int attempt = 0; attempt < kNetworkOpenAttempts && fd < 0; ++attempt) {
-        if (attempt > 0) {
-            sched_yield();
-        }
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    }
-    if (fd < 0) {
-        ReportError(this, Str(kUnableToOpenNetworkFile));
-        return;
-    }
-    const bool written = WriteAll(fd, text);
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temporary.c_str(), networkFile.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        ReportError(this, Str(kUnableToOpenNetworkFile));
+    // The content goes to a new, uniquely named temporary file that is then renamed over the old
+    // one, so a reader (another copy's network station) sees either the previous reading or this
+    // one, whole, and nothing planted under a temporary name is written through.
+    std::string error;
+    if (!WriteFileAtomically(networkFile, text, &error, false)) {
+        ReportError(this, Str(kUnableToOpenNetworkFile) + " [" + error + "]");
     }
 }
 

@@ -101,7 +101,9 @@ bool WSDirect::OpenPort() {
     portSettings_ = std::make_unique<Profile>(path);
     comm_->SetPortSettings(portSettings_.get());
     if (!comm_->Open(port, FormatC("%i,n,8,1", static_cast<int>(baudRate)))) {
-        Ui().MessageBox(Str(kCannotConnectMessage), kCaption, MsgButtons::Ok, MsgIcon::Stop);
+        if (!startRetrying.load()) {  // a start being retried said so once already
+            Ui().MessageBox(Str(kCannotConnectMessage), kCaption, MsgButtons::Ok, MsgIcon::Stop);
+        }
         ReportError(this, Str(kCannotConnect));
         return false;
     }

@@ -17,6 +17,7 @@
 
 #include "framework/Clock.h"
 #include "framework/FieldVisitor.h"
+#include "framework/RegularFile.h"
 #include "framework/StringTable.h"
 #include "framework/TextUtil.h"
 #include "stations/ProcessedData.h"
@@ -135,11 +136,8 @@ public:
 
     bool Open(const std::string& path) {
         Close();
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        struct stat st {};
-        if (fd_ >= 0 && (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode))) {
-            Close();
-        }
+        // Only a regular file: a FIFO would hold the thread in open() or read(), past any stop request.
+        fd_ = OpenRegularFile(path);
         if (fd_ < 0) {
             return false;
         }
@@ -246,8 +244,13 @@ std::unique_ptr<WeatherStation> WSFile::Duplicate() const {
 }
 
 bool WSFile::InitComms(StationHost& host) {
-    struct stat st {};
-    return !inputFile.empty() && ::stat(inputFile.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+    // A missing file is not refused here: the start is retried until it appears. A folder, FIFO or
+    // device never becomes a log, so it is refused at once.
+    if (inputFile.empty() || IsSpecialFile(inputFile)) {
+        ReportError(this, "The input file is not a regular file [" + inputFile + "]");
+        return false;
+    }
+    return true;
 }
 
 bool WSFile::ReadConfiguration() {
@@ -351,7 +354,9 @@ void WSFile::Poll(StationHost& host) {
             if (next == Next::Record) {
                 lastReleaseSecond_ = second;
                 Store();
-            } else if (next == Next::End) {
+            } else {
+                // A damaged line waits as a reading would: a looping file with no readable
+                // record must not spin.
                 clock.SleepFor(kPollWait);
             }
             return;
@@ -359,10 +364,8 @@ void WSFile::Poll(StationHost& host) {
         case kActualSpeed: {
             if (!havePending_) {
                 const Next next = ReadRecord(true);
-                if (next == Next::End) {
-                    clock.SleepFor(kPollWait);
-                }
                 if (next != Next::Record) {
+                    clock.SleepFor(kPollWait);  // at the end, or a damaged line: no spinning
                     return;
                 }
                 havePending_ = true;

@@ -11,6 +11,7 @@
 
 #include "framework/Clock.h"
 #include "framework/FieldVisitor.h"
+#include "framework/RegularFile.h"
 #include "framework/StringTable.h"
 #include "framework/TextUtil.h"
 #include "stations/StationReports.h"
@@ -63,14 +64,19 @@ std::unique_ptr<WeatherStation> WSNetwork::Duplicate() const {
 }
 
 bool WSNetwork::InitComms(StationHost& host) {
-    struct stat st {};
-    return !inputFile.empty() && ::stat(inputFile.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+    // A file not there yet is waited for (the other copy may not have written it yet); a folder,
+    // FIFO or device never becomes one.
+    if (inputFile.empty() || IsSpecialFile(inputFile)) {
+        ReportError(this, "The input file is not a regular file [" + inputFile + "]");
+        return false;
+    }
+    return true;
 }
 
 bool WSNetwork::ReadNetworkFile(std::vector<std::string>& lines) {
     lines.clear();
     struct stat st {};
-    if (inputFile.empty() || ::stat(inputFile.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (inputFile.empty() || ::stat(inputFile.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
         return false;
     }
     // Seconds alone would miss a second reading published within the same second.
@@ -85,7 +91,7 @@ bool WSNetwork::ReadNetworkFile(std::vector<std::string>& lines) {
         if (attempt > 0) {
             sched_yield();
         }
-        fd = ::open(inputFile.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        fd = OpenRegularFile(inputFile);
     }
     if (fd < 0) {
         ReportError(this, Str(kCannotOpenInput));

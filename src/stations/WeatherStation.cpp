@@ -1,5 +1,7 @@
 #include "stations/WeatherStation.h"
 
+#include <algorithm>
+#include <chrono>
 #include <exception>
 
 #include "framework/Archive.h"
@@ -17,6 +19,9 @@ namespace svu {
 namespace {
 
 constexpr const char* kCaption = "Stratavue";
+constexpr int64_t kFirstRestartDelayMs = 1000;
+constexpr int64_t kLongestRestartDelayMs = 60000;
+constexpr int64_t kRestartWaitSliceMs = 50;  // how soon a waiting restart notices the stop request
 
 TimeT TimeOrigin() {
     return FromLocal(1970, 1, 1, 0, 0, 0);
@@ -200,6 +205,40 @@ Clock& WeatherStation::GetClock() const {
 
 bool WeatherStation::StopRequested() const {
     return host == nullptr || host->StopRequested();
+}
+
+int64_t WeatherStation::RestartDelayMs(int failures) {
+    int64_t delay = kFirstRestartDelayMs;
+    for (int i = 1; i < failures && delay < kLongestRestartDelayMs; ++i) {
+        delay *= 2;
+    }
+    return std::min(delay, kLongestRestartDelayMs);
+}
+
+void WeatherStation::StartFailed() {
+    const std::string text = "Acquisition could not start; trying again until it does";
+    ReportError(this, text);
+    PostNotice(this, text);
+    startRetrying.store(true);
+}
+
+void WeatherStation::StartRecovered(int failures) {
+    startRetrying.store(false);
+    const std::string text = "Acquisition started after " + std::to_string(failures + 1) + " attempts";
+    ReportError(this, text);
+    PostNotice(this, text);
+}
+
+void WeatherStation::WaitBeforeRestart(StationHost& host, int failures) {
+    Clock& clock = host.GetClock();
+    const int64_t end = clock.TickMs() + RestartDelayMs(failures);
+    while (!host.StopRequested()) {
+        const int64_t left = end - clock.TickMs();
+        if (left <= 0) {
+            break;
+        }
+        clock.SleepFor(std::chrono::milliseconds(std::min<int64_t>(left, kRestartWaitSliceMs)));
+    }
 }
 
 void WeatherStation::ProcessReading() {

@@ -135,7 +135,8 @@ public:
     }
 
     /// The shape of every ThreadFunction: StartRealtime; then `poll` until the stop request;
-    /// StopRealtime; ClosePort.
+    /// StopRealtime; ClosePort. A StartRealtime that fails is retried with a growing wait (see
+    /// RestartDelayMs) until it succeeds or the stop request comes.
     template <class Poll>
     void RunAcquisition(StationHost& host, Poll&& poll);
 
@@ -145,11 +146,16 @@ public:
     Clock& GetClock() const;
     /// The host's stop request; true when no acquisition is running.
     bool StopRequested() const;
+    /// The wait before start attempt `failures` + 1: one second, doubling up to a minute.
+    static int64_t RestartDelayMs(int failures);
 
     // ---- Fields ----
 
     mutable std::recursive_mutex lock;  // guards values, readingTime, alarmText and newData
     std::atomic<bool> threadRunning{false};
+    /// Set while a failed start is being retried: the kind's own reports of each failed attempt are
+    /// left out (the failure was reported once) and it shows no message box.
+    std::atomic<bool> startRetrying{false};
     int32_t logErrors = 0;
     int32_t schema = 0;  // schema of the record read
     int32_t logAlarms = 0;
@@ -200,9 +206,20 @@ protected:
 
 private:
     void AppendLogStamp(std::string& line, const LocalTm& tm) const;
+    /// Reports a log that cannot be opened or written (a notice once per outage, errno telling why).
+    void LogWriteFailed(const std::string& what);
+    /// Ends an outage: logging works again.
+    void LogWriteSucceeded();
+    /// The first failed start: reported once, then retries are quiet.
+    void StartFailed();
+    /// A start that succeeded after `failures` failed ones.
+    void StartRecovered(int failures);
+    /// Sleeps before the next start attempt, ending early on the stop request.
+    void WaitBeforeRestart(StationHost& host, int failures);
 
     LocalTimeCache localTimes_;
     int32_t logDate_ = 0;     // yyyymmdd of the open log file
+    bool logWriteFailing_ = false;
     std::string lineBuffer_;  // reused for every record
     std::string networkBuffer_;
 };
@@ -220,12 +237,27 @@ TimeT AlignedLogStart(TimeT now, int count, int unitSeconds);
 
 template <class Poll>
 void WeatherStation::RunAcquisition(StationHost& host, Poll&& poll) {
-    if (StartRealtime()) {
-        while (!host.StopRequested()) {
-            poll();
+    // An instrument switched on after the computer, a port or file that appears later: a start
+    // that fails is tried again, less often the longer it fails, until the stop request.
+    int failures = 0;
+    while (!host.StopRequested()) {
+        if (StartRealtime()) {
+            if (failures > 0) {
+                StartRecovered(failures);
+            }
+            while (!host.StopRequested()) {
+                poll();
+            }
+            StopRealtime();
+            break;
         }
-        StopRealtime();
+        ClosePort();
+        if (failures++ == 0) {
+            StartFailed();
+        }
+        WaitBeforeRestart(host, failures);
     }
+    startRetrying.store(false);
     ClosePort();
 }
 

@@ -10,6 +10,7 @@
 #include <tuple>
 
 #include "StationTestSupport.h"
+#include "framework/TextUtil.h"
 #include "stations/LocalTimeCache.h"
 #include "stations/WSDirect.h"
 
@@ -133,15 +134,17 @@ TEST_F(LoggingFixture, FileFailuresAreReportedAndAcquisitionGoesOn) {
     station.logAllValues = 1;
     Reading(At(5, 14, 5, 0));
     Reading(At(5, 14, 5, 1));
+    // The repeat a second later is counted, not written again.
+    const std::string dir = scope.dir.Path().string();
     EXPECT_EQ(scope.ErrorText(),
-              "05/12/2026,  14:05:00, Hilltop, Unable to open network output file\r\n"
-              "05/12/2026,  14:05:00, Hilltop, Unable to open log file\r\n"
-              "05/12/2026,  14:05:01, Hilltop, Unable to open network output file\r\n"
-              "05/12/2026,  14:05:01, Hilltop, Unable to open log file\r\n");
+              "05/12/2026,  14:05:00, Hilltop, Unable to open network output file [cannot create a temporary file "
+              "beside " + dir + "/plain/out.nws: Not a directory]\r\n"
+              "05/12/2026,  14:05:00, Hilltop, Unable to open log file [" + dir + "/plain/Hilltop-20261205.log]\r\n");
     EXPECT_TRUE(station.newData);
 
     station.logFolder = scope.dir.Path().string();  // the next reading tries again, and succeeds
     Reading(At(5, 14, 5, 2));
+    FlushReportRepeats();
     EXPECT_EQ(Log(5), "2\r\nTemp\r\nRain\r\n05/12/26, 14:05:02, 12.5, 0.2\r\n");
 
     // A station that does not log errors leaves error.txt alone; a report without a station is kept.
@@ -153,26 +156,46 @@ TEST_F(LoggingFixture, FileFailuresAreReportedAndAcquisitionGoesOn) {
     EXPECT_EQ(scope.ErrorText(), before + "05/12/2026,  14:05:03, Mail could not be sent\r\n");
 }
 
-TEST_F(LoggingFixture, AFullDiskLosesRecordsButNotTheThread) {
+TEST_F(LoggingFixture, AFullDiskLosesWholeRecordsOnlyAndLoggingResumes) {
     station.logAllValues = 1;
     const std::string logPath = scope.dir.File("Hilltop-20261205.log");
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
         signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{400, 400};
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit limit{400, old.rlim_max};  // not a multiple of the record length: one is cut short
         setrlimit(RLIMIT_FSIZE, &limit);
         for (int i = 0; i < 40; ++i) {
             Reading(At(5, 14, 0, i));
         }
-        _exit(station.logFile.IsOpen() ? 0 : 3);
+        setrlimit(RLIMIT_FSIZE, &old);  // space again
+        for (int i = 40; i < 50; ++i) {
+            Reading(At(5, 14, 0, i));
+        }
+        const std::vector<std::string> notices = TakeNotices();
+        _exit(station.logFile.IsOpen() && notices.size() == 2 ? 0 : 3);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_LE(std::filesystem::file_size(logPath), 400u);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "one notice when the outage starts, one when it ends";
+    // Whole records, those before the outage in order, then every one after it.
+    const std::string log = test::ReadFileBytes(logPath);
+    ASSERT_EQ(log.rfind("2\r\nTemp\r\nRain\r\n", 0), 0u);
+    std::vector<std::string> records;
+    for (std::size_t start = 15, end; (end = log.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        records.push_back(log.substr(start, end - start));
+    }
+    ASSERT_TRUE(log.ends_with("\r\n"));
+    ASSERT_GE(records.size(), 11u);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const int second = i + 10 < records.size() ? static_cast<int>(i) : static_cast<int>(i + 50 - records.size());
+        EXPECT_EQ(records[i], FormatC("05/12/26, 14:00:%02d, 12.5, 0.2", second));
+    }
     EXPECT_NE(scope.ErrorText().find("Hilltop, Unable to write to log file [" + logPath + "]\r\n"), std::string::npos);
+    EXPECT_NE(scope.ErrorText().find("Hilltop, Logging resumed [" + logPath + "]\r\n"), std::string::npos);
 }
 
 TEST(ReportError, ReportsFromManyThreadsNeverMix) {

@@ -4,7 +4,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
+#include <new>
 #include <ostream>
 
 namespace svu::cli {
@@ -162,6 +164,16 @@ int Main(const std::vector<std::string>& argv, std::ostream& out, std::ostream& 
         err << "stratavue-cli " << it->name << ": " << e.message << "\nUsage: stratavue-cli " << it->name << " "
             << it->usage << "\n";
         return kExitUsage;
+        } catch (const std::bad_alloc&) {
+        err << "stratavue-cli " << it->name << ": out of memory\n";
+        return kExitFailure;
+    } catch (const std::exception& e) {
+        // No failure may abort the program: whatever a command did not expect ends it with a message.
+        err << "stratavue-cli " << it->name << ": " << e.what() << "\n";
+        return kExitFailure;
+    } catch (...) {
+        err << "stratavue-cli " << it->name << ": unexpected failure\n";
+        return kExitFailure;
     }
 }
 

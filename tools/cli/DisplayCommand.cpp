@@ -6,6 +6,8 @@
 #include <ostream>
 
 #include "cli/Cli.h"
+#include "framework/RegularFile.h"
+#include "framework/SafeName.h"
 #include "cli/DisplayJsonImport.h"
 
 #ifdef SVU_HAVE_UI
@@ -28,6 +30,9 @@
 #include "stations/WeatherStation.h"
 
 namespace svu::cli {
+
+// The text form of a station or display file; far larger is not one.
+constexpr std::size_t kMaxJsonBytes = 256u * 1024 * 1024;
 
 namespace {
 
@@ -176,19 +181,19 @@ bool Load(Context& ctx, CStratavueDoc& doc, const std::string& path) {
 
 int ImportJson(Context& ctx, CStratavueDoc& doc, const StationList& stations, const std::string& in,
                const std::string& out, bool skip) {
-    std::ifstream file(in, std::ios::binary);
-    if (!file) {
-        ctx.err << "stratavue-cli display: cannot read " << in << "\n";
+    std::string text;
+    std::string error;
+    if (ReadRegularFile(in, kMaxJsonBytes, text, &error) != ReadFileStatus::Ok) {
+        ctx.err << "stratavue-cli display: cannot read " << EscapeControls(error) << "\n";
         return kExitFailure;
     }
     Json json;
     try {
-        json = Json::parse(file);
+        json = Json::parse(text);
     } catch (const Json::exception& e) {
         ctx.err << "stratavue-cli display: " << in << ": " << e.what() << "\n";
         return kExitFailure;
     }
-    std::string error;
     std::vector<std::string> skipped;
     const std::string stationFile = stations.empty() ? std::string() : ctx.StationFilePath();
     if (!DisplayFromJson(json, doc, stations, stationFile, skip ? &skipped : nullptr, error)) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "cli/Cli.h"
+#include "framework/SafeName.h"
 #include "framework/ClassRegistry.h"
 #include "framework/Clock.h"
 #include "framework/HeadlessUserInterface.h"
@@ -153,7 +154,7 @@ int RunInstrument(Context& ctx, Args& args) {
             triscan = dynamic_cast<WSTriscan*>(candidate.get());
             // A Triscan station keeps its logged data; its download is its one operation.
             if (station == nullptr && (triscan == nullptr || action != "download")) {
-                ctx.err << "stratavue-cli instrument: station \"" << name << "\" has no instrument operation \""
+                ctx.err << "stratavue-cli instrument: station \"" << EscapeControls(name) << "\" has no instrument operation \""
                         << action << "\" (" << candidate->ClassName() << ")\n";
                 return kExitUsage;
             }
@@ -161,7 +162,7 @@ int RunInstrument(Context& ctx, Args& args) {
         }
     }
     if (station == nullptr && triscan == nullptr) {
-        ctx.err << "stratavue-cli instrument: no station named \"" << name << "\"\n";
+        ctx.err << "stratavue-cli instrument: no station named \"" << EscapeControls(name) << "\"\n";
         return kExitUsage;
     }
 

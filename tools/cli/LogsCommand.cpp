@@ -5,6 +5,7 @@
 #include "cli/Cli.h"
 #include "framework/Clock.h"
 #include "framework/HeadlessUserInterface.h"
+#include "framework/SafeName.h"
 #include "framework/Settings.h"
 #include "framework/StringTable.h"
 #include "historic/LogCombiner.h"
@@ -46,6 +47,10 @@ int Combine(Context& ctx, Args& args) {
         return kExitUsage;
     }
     const CombineResult result = CombineLogFiles(station->logFolder, station->name, from, to, out);
+    if (!result.refusal.empty()) {
+        ctx.err << "stratavue-cli logs: " << EscapeControls(result.refusal) << "\n";
+        return kExitFailure;
+    }
     if (result.messageId != 0) {
         (result.written ? ctx.out : ctx.err) << Str(result.messageId) << "\n";
     }

@@ -6,6 +6,7 @@
 #include "cli/Cli.h"
 #include "framework/Clock.h"
 #include "framework/HeadlessUserInterface.h"
+#include "framework/SafeName.h"
 #include "framework/Settings.h"
 #include "historic/RainfallTotals.h"
 #include "runtime/Runtime.h"
@@ -42,7 +43,8 @@ int FindChannel(Context& ctx, const WeatherStation& station, const std::string& 
             }
         }
     }
-    ctx.err << "stratavue-cli rainfall: station \"" << station.name << "\" has no channel " << text << "\n";
+    ctx.err << "stratavue-cli rainfall: station \"" << EscapeControls(station.name) << "\" has no channel "
+            << EscapeControls(text) << "\n";
     return -1;
 }
 

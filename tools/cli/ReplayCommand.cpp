@@ -2,12 +2,16 @@
 // (derived channels, alarms, network file, logging) as fast as the machine allows, so old logs can
 // be reprocessed with new derived channels, alarms and logging settings.
 
+#include <unistd.h>
+
 #include <chrono>
 #include <ostream>
 
 #include "cli/Cli.h"
 #include "framework/Clock.h"
 #include "framework/HeadlessUserInterface.h"
+#include "framework/RegularFile.h"
+#include "framework/SafeName.h"
 #include "framework/Settings.h"
 #include "framework/TextUtil.h"
 #include "runtime/Runtime.h"
@@ -39,18 +43,30 @@ int RunReplay(Context& ctx, Args& args) {
         ctx.err << "stratavue-cli replay: station \"" << name << "\" is not a file station\n";
         return kExitUsage;
     }
-    if (!file->InitComms(runtime)) {
-        ctx.err << "stratavue-cli replay: cannot open the input file \"" << file->inputFile << "\"\n";
+    std::string error;
+    if (const int fd = OpenRegularFile(file->inputFile, &error); fd >= 0) {
+        ::close(fd);
+    } else {
+        ctx.err << "stratavue-cli replay: cannot open the input file: " << EscapeControls(error) << "\n";
         return kExitFailure;
     }
 
     const auto start = std::chrono::steady_clock::now();
     const WSFile::ReplayCounts counts = file->ReplayOnce(runtime);
+    FlushReportRepeats();  // the counts of repeated reports, so error.txt is complete
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const double rate = elapsed > 0 ? static_cast<double>(counts.records) / elapsed : 0.0;
     ctx.out << FormatC("%ld records replayed in %.3f s: %.0f records per second\n", counts.records, elapsed, rate);
     if (counts.damaged > 0) {
         ctx.out << FormatC("%ld damaged lines passed over (see error.txt)\n", counts.damaged);
+    }
+    for (const std::string& text : TakeNotices()) {
+        ctx.err << "stratavue-cli replay: " << text << "\n";
+    }
+    if (counts.records == 0) {
+        ctx.err << "stratavue-cli replay: the input file \"" << EscapeControls(file->inputFile)
+                << "\" holds no readable record\n";
+        return kExitFailure;
     }
     return kExitOk;
 }

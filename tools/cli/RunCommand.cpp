@@ -1,9 +1,13 @@
 // stratavue-cli run: the service. Loads the program folder's stations and settings, acquires from
 // every active station, runs the refresh steps every 10 ms (alerts to standard output, web pages),
 // serves live values and publishes to MQTT when the settings ask, and stops cleanly on SIGINT,
-// SIGTERM or after the time asked for.
+// SIGTERM, SIGHUP or after the time asked for. SIGHUP stops rather than reloads: a service manager
+// restarts the service to load a changed configuration. SIGPIPE (the output closed) and SIGXFSZ (a
+// file size limit reached) are ignored: the writes that meet them fail and are reported instead of
+// ending the service with its logs open.
 
 #include <chrono>
+#include <cstdlib>
 #include <ostream>
 #include <thread>
 
@@ -12,6 +16,7 @@
 #include "cli/StopSignals.h"
 #include "framework/Clock.h"
 #include "framework/HeadlessUserInterface.h"
+#include "framework/SafeName.h"
 #include "framework/Settings.h"
 #include "framework/StringTable.h"
 #include "runtime/Runtime.h"
@@ -39,11 +44,36 @@ bool LoadProgramStations(Context& ctx, const std::string& command, Runtime& runt
     return false;
 }
 
+namespace {
+
+// Alert text for a terminal: its CR LF line ends stay, any other control character from a name
+// (an escape sequence, say) is shown escaped.
+std::string EscapeTerminalText(std::string_view text) {
+    std::string out;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        const bool cr = line.ends_with('\r');
+        if (cr) {
+            line.remove_suffix(1);
+        }
+        out += EscapeControls(line);
+        if (end == std::string_view::npos) {
+            break;
+        }
+        out += cr ? "\r\n" : "\n";
+        text.remove_prefix(end + 1);
+    }
+    return out;
+}
+
+}  // namespace
+
 /// The station of that name; nullptr after a one-line error.
 WeatherStation* FindNamedStation(Context& ctx, const std::string& command, Runtime& runtime, const std::string& name) {
     WeatherStation* station = runtime.FindStation(name);
     if (station == nullptr) {
-        ctx.err << "stratavue-cli " << command << ": no station named \"" << name << "\"\n";
+        ctx.err << "stratavue-cli " << command << ": no station named \"" << EscapeControls(name) << "\"\n";
     }
     return station;
 }
@@ -72,11 +102,15 @@ int RunService(Context& ctx, Args& args) {
     ServiceOutputs outputs(ctx, settings, runtime);
     StopSignals signals;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    runtime.StartAcquisition();
+    if (!runtime.StartAcquisition()) {
+        return kExitFailure;  // the reason went to standard error as a message box
+    }
     auto nextTick = std::chrono::steady_clock::now();
     while (!StopSignalReceived() && (!limited || std::chrono::steady_clock::now() < deadline)) {
-        if (runtime.Refresh().alertsChanged) {
-            ctx.out << runtime.AlertsText() << std::flush;
+        // Only what is new: the whole history again on every change would grow without end.
+        const RefreshResult refresh = runtime.Refresh();
+        if (!refresh.newAlerts.empty()) {
+            ctx.out << EscapeTerminalText(refresh.newAlerts) << std::flush;
         }
         nextTick += kRefreshPeriod;
         const auto now = std::chrono::steady_clock::now();
@@ -85,7 +119,20 @@ int RunService(Context& ctx, Args& args) {
         }
         std::this_thread::sleep_until(nextTick);
     }
-    runtime.StopAcquisition();
+    if (!runtime.StopAcquisition()) {
+        // A thread stuck in the system still uses its station: the process ends here, its logs
+        // written whole so far and closed by the system.
+        const std::vector<std::string> notices = TakeNotices();
+        for (const std::string& text : notices) {
+            ctx.err << "stratavue-cli run: " << text << "\n";
+        }
+        ctx.err << "stratavue-cli run: stopped without waiting for every station" << std::endl;
+        ctx.out.flush();
+        std::_Exit(kExitFailure);
+    }
+    for (const std::string& text : TakeNotices()) {
+        ctx.err << "warning: Stratavue: " << text << "\n";
+    }
     return kExitOk;
 }
 

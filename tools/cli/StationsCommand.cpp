@@ -6,6 +6,8 @@
 #include <sstream>
 
 #include "cli/Cli.h"
+#include "framework/RegularFile.h"
+#include "framework/SafeName.h"
 #include "framework/AtomicFile.h"
 #include "framework/ClassRegistry.h"
 #include "framework/StringTable.h"
@@ -15,6 +17,9 @@
 #include "stations/WeatherStation.h"
 
 namespace svu::cli {
+
+// The text form of a station or display file; far larger is not one.
+constexpr std::size_t kMaxJsonBytes = 256u * 1024 * 1024;
 
 namespace {
 
@@ -144,14 +149,15 @@ int ImportJson(Context& ctx, Args& args, const ClassRegistry& reg) {
     const std::string in = args.Positional("IN.json");
     const std::string out = args.Positional("OUT.wsf");
     args.ExpectEnd();
-    std::ifstream file(in, std::ios::binary);
-    if (!file) {
-        ctx.err << "stratavue-cli stations: cannot read " << in << "\n";
+    std::string text;
+    std::string error;
+    if (ReadRegularFile(in, kMaxJsonBytes, text, &error) != ReadFileStatus::Ok) {
+        ctx.err << "stratavue-cli stations: cannot read " << EscapeControls(error) << "\n";
         return kExitFailure;
     }
     Json json;
     try {
-        json = Json::parse(file);
+        json = Json::parse(text);
     } catch (const Json::exception& e) {
         ctx.err << "stratavue-cli stations: " << in << " is not valid JSON: " << e.what() << "\n";
         return kExitFailure;
@@ -161,7 +167,6 @@ int ImportJson(Context& ctx, Args& args, const ClassRegistry& reg) {
         ctx.err << "stratavue-cli stations: " << in << ": " << result.error << "\n";
         return kExitFailure;
     }
-    std::string error;
     if (!SaveStationFile(out, result.stations, &error)) {
         ctx.err << "stratavue-cli stations: cannot write " << out << ": " << error << "\n";
         return kExitFailure;

@@ -26,11 +26,20 @@ StopSignals::StopSignals() {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, &previousInt_);
     sigaction(SIGTERM, &action, &previousTerm_);
+    sigaction(SIGHUP, &action, &previousHup_);
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGPIPE, &ignore, &previousPipe_);
+    sigaction(SIGXFSZ, &ignore, &previousXfsz_);
 }
 
 StopSignals::~StopSignals() {
     sigaction(SIGINT, &previousInt_, nullptr);
     sigaction(SIGTERM, &previousTerm_, nullptr);
+    sigaction(SIGHUP, &previousHup_, nullptr);
+    sigaction(SIGPIPE, &previousPipe_, nullptr);
+    sigaction(SIGXFSZ, &previousXfsz_, nullptr);
 }
 
 }  // namespace svu::cli

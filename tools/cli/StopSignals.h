@@ -21,6 +21,9 @@ public:
 private:
     struct sigaction previousInt_ {};
     struct sigaction previousTerm_ {};
+    struct sigaction previousHup_ {};
+    struct sigaction previousPipe_ {};
+    struct sigaction previousXfsz_ {};
 };
 
 }  // namespace svu::cli
