@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "framework/Archive.h"
 #include "framework/ClassRegistry.h"
 #include "runtime/ClassTables.h"
@@ -70,7 +72,10 @@ StationList EveryKindWithEveryDerivedKind() {
         if (!kind.create) {
             continue;
         }
-        std::unique_ptr<WeatherStation> station = kind.create(std::string("Station ") + kind.dropDownText);
+        // Kind names may hold characters a station name (a part of log file names) may not.
+        std::string name = std::string("Station ") + kind.dropDownText;
+        std::replace(name.begin(), name.end(), '/', '-');
+        std::unique_ptr<WeatherStation> station = kind.create(name);
         station->channelNames = {"Temp", "Wind"};
         station->rawChannelCount = station->channelCount = 2;
         for (const DerivedKind& dk : DerivedKinds()) {
