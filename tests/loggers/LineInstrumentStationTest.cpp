@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <atomic>
 #include <thread>
 
@@ -61,6 +63,13 @@ protected:
             station->host = nullptr;
         }
     }
+    // The fixture owns the stations, so they outlive their threads, which Stop() ends first.
+    template <class T>
+    T& Own(std::unique_ptr<T> s) {
+        T& ref = *s;
+        owned.push_back(std::move(s));
+        return ref;
+    }
     std::vector<std::string> Values() {
         std::lock_guard guard(station->lock);
         return station->values;
@@ -69,12 +78,13 @@ protected:
     test::ReportScope reports;
     PseudoTerminal pty;
     Host host;
+    std::vector<std::unique_ptr<WeatherStation>> owned;
     LineInstrumentStation* station = nullptr;
     std::thread thread;
 };
 
 TEST_F(LineStationTest, WindSensorStoresOneReadingASecondAndReportsRangeErrors) {
-    WSSpeedAndDirection wind("Mast");
+    auto& wind = Own(std::make_unique<WSSpeedAndDirection>("Mast"));
     Start(wind);
     // Both lines arrive within one clock second: the second is dropped.
     WriteMaster(pty.MasterFd(), "WSD 270 12.5 A\r\nWSD 100 05.0 A\r\n");
@@ -91,7 +101,7 @@ TEST_F(LineStationTest, WindSensorStoresOneReadingASecondAndReportsRangeErrors) 
 }
 
 TEST_F(LineStationTest, ParticleCounterStoresRatesAtTheCountersTime) {
-    WSParticleCounter dust("Dust");
+    auto& dust = Own(std::make_unique<WSParticleCounter>("Dust"));
     Start(dust);
     WriteMaster(pty.MasterFd(), "05-12-26,14:00:00,1,2,3,4,30\r\n05/12/26,14:00:30,10,20,30,40,30\r\n");
     ASSERT_TRUE(WaitFor([&] { return Values()[3] == "80"; }));
@@ -102,7 +112,7 @@ TEST_F(LineStationTest, ParticleCounterStoresRatesAtTheCountersTime) {
 }
 
 TEST_F(LineStationTest, TriscanIsSwitchedIntoAndOutOfItsStream) {
-    WSTriscan pier("Pier");
+    auto& pier = Own(std::make_unique<WSTriscan>("Pier"));
     Start(pier);
     EXPECT_EQ(ReadMaster(pty.MasterFd(), 2000, "X\r"), "X\r");
     WriteMaster(pty.MasterFd(), "12.5,090\r\n");
