@@ -89,8 +89,7 @@ bool LineInstrumentStation::OpenPort() {
     }
     std::string path = portSettingsPath_;
     if (path.empty()) {
-        const std::string folder = ReportFolder();
-        path = folder.empty() || folder.back() == '/' ? folder + kSettingsFileName : folder + "/" + kSettingsFileName;
+        path = ProgramSettingsPath();
     }
     portSettings_ = std::make_unique<Profile>(path);
     comm_->SetPortSettings(portSettings_.get());

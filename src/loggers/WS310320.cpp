@@ -134,8 +134,7 @@ UserInterface& WS310320::Ui() {
 const Profile* WS310320::PortSettings() {
     std::string path = portSettingsPath_;
     if (path.empty()) {
-        const std::string folder = ReportFolder();
-        path = folder.empty() || folder.back() == '/' ? folder + kSettingsFileName : folder + "/" + kSettingsFileName;
+        path = ProgramSettingsPath();
     }
     portSettings_ = std::make_unique<Profile>(path);
     return portSettings_.get();

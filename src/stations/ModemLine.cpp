@@ -32,8 +32,7 @@ ModemLine::~ModemLine() = default;
 const Profile* ModemLine::PortSettings() {
     std::string path = portSettingsPath_;
     if (path.empty()) {
-        const std::string folder = ReportFolder();
-        path = folder.empty() || folder.back() == '/' ? folder + kSettingsFileName : folder + "/" + kSettingsFileName;
+        path = ProgramSettingsPath();
     }
     portSettings_ = std::make_unique<Profile>(path);
     return portSettings_.get();

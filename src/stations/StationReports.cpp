@@ -11,6 +11,7 @@
 #include "framework/LocalTime.h"
 #include "framework/RegularFile.h"
 #include "framework/SafeName.h"
+#include "framework/Settings.h"
 #include "stations/WeatherStation.h"
 
 namespace svu {
@@ -104,6 +105,11 @@ void SetReportFolder(const std::string& folder) {
 std::string ReportFolder() {
     std::lock_guard guard(State().mutex);
     return State().folder;
+}
+
+std::string ProgramSettingsPath() {
+    const std::string folder = ReportFolder();
+    return folder.empty() || folder.back() == '/' ? folder + kSettingsFileName : folder + "/" + kSettingsFileName;
 }
 
 void SetReportClock(Clock* clock) {

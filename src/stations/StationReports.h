@@ -17,6 +17,8 @@ class WeatherStation;
 /// then reports go to the current folder.
 void SetReportFolder(const std::string& folder);
 std::string ReportFolder();
+/// The settings file of that folder (where serial ports are mapped to devices).
+std::string ProgramSettingsPath();
 
 /// The clock that stamps error reports (the system clock unless set; nullptr restores it).
 void SetReportClock(Clock* clock);

@@ -95,8 +95,7 @@ bool WSDirect::OpenPort() {
     }
     std::string path = portSettingsPath_;
     if (path.empty()) {
-        const std::string folder = ReportFolder();
-        path = folder.empty() || folder.back() == '/' ? folder + kSettingsFileName : folder + "/" + kSettingsFileName;
+        path = ProgramSettingsPath();
     }
     portSettings_ = std::make_unique<Profile>(path);
     comm_->SetPortSettings(portSettings_.get());

@@ -148,8 +148,7 @@ bool WSGenericSerial::InitComms(StationHost&) {
 const Profile* WSGenericSerial::PortSettings() {
     std::string path = portSettingsPath_;
     if (path.empty()) {
-        const std::string folder = ReportFolder();
-        path = folder.empty() || folder.back() == '/' ? folder + kSettingsFileName : folder + "/" + kSettingsFileName;
+        path = ProgramSettingsPath();
     }
     portSettings_ = std::make_unique<Profile>(path);
     return portSettings_.get();

@@ -86,7 +86,7 @@ TEST_F(LoggerSheetTest, SoundLevelSpecialPageEditsModeAndFunctionNames) {
     EXPECT_EQ(ui.Messages().back().text, "Profile function name cannot be the same as period function name.");
     Rename(*sheet, "LAF");
     EXPECT_EQ(profiles->item(0)->text(), "LAF");
-    test::SaveScreenshot(*sheet, "sheet-slm-special.png");
+    test::SaveScreenshot(*sheet, "sheet-slm-options.png");
 
     test::ClickOk(sheet.get());
     EXPECT_EQ(meter.onlineMode, 1);
