@@ -13,6 +13,7 @@ int ArchiveFieldVisitor::Schema() const { return schema_; }
 void ArchiveFieldVisitor::Int32(const char*, int32_t& v) { ar_.Field(v); }
 void ArchiveFieldVisitor::UInt32(const char*, uint32_t& v) { ar_.Field(v); }
 void ArchiveFieldVisitor::UInt16(const char*, uint16_t& v) { ar_.Field(v); }
+void ArchiveFieldVisitor::UInt8(const char*, uint8_t& v) { ar_.Field(v); }
 void ArchiveFieldVisitor::Bool32(const char*, int32_t& v) { ar_.Field(v); }
 void ArchiveFieldVisitor::Float(const char*, float& v) { ar_.Field(v); }
 void ArchiveFieldVisitor::Double(const char*, double& v) { ar_.Field(v); }

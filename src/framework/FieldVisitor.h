@@ -23,6 +23,8 @@ public:
     virtual void UInt32(const char* name, uint32_t& v) = 0;
     /// A 16-bit unsigned field (two bytes on disk).
     virtual void UInt16(const char* name, uint16_t& v) = 0;
+    /// An 8-bit unsigned field (one byte on disk).
+    virtual void UInt8(const char* name, uint8_t& v) = 0;
     /// A boolean kept as a 32-bit integer on disk.
     virtual void Bool32(const char* name, int32_t& v) = 0;
     virtual void Float(const char* name, float& v) = 0;
@@ -50,6 +52,7 @@ public:
     void Int32(const char* name, int32_t& v) override;
     void UInt32(const char* name, uint32_t& v) override;
     void UInt16(const char* name, uint16_t& v) override;
+    void UInt8(const char* name, uint8_t& v) override;
     void Bool32(const char* name, int32_t& v) override;
     void Float(const char* name, float& v) override;
     void Double(const char* name, double& v) override;

@@ -162,6 +162,17 @@ void JsonFieldVisitor::UInt32(const char* name, uint32_t& v) {
     }
 }
 
+void JsonFieldVisitor::UInt8(const char* name, uint8_t& v) {
+    if (out_) {
+        (*out_)[name] = v;
+    } else if (const Json* j = Member(name)) {
+        int64_t x;
+        if (ReadInteger(name, *j, 0, std::numeric_limits<uint8_t>::max(), x)) {
+            v = static_cast<uint8_t>(x);
+        }
+    }
+}
+
 void JsonFieldVisitor::UInt16(const char* name, uint16_t& v) {
     if (out_) {
         (*out_)[name] = v;

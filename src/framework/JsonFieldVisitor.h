@@ -27,6 +27,7 @@ public:
     void Int32(const char* name, int32_t& v) override;
     void UInt32(const char* name, uint32_t& v) override;
     void UInt16(const char* name, uint16_t& v) override;
+    void UInt8(const char* name, uint8_t& v) override;
     void Bool32(const char* name, int32_t& v) override;
     void Float(const char* name, float& v) override;
     void Double(const char* name, double& v) override;

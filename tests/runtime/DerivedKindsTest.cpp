@@ -29,6 +29,7 @@ public:
     void Int32(const char* n, int32_t& v) override { Add(n, std::to_string(v)); }
     void UInt32(const char* n, uint32_t& v) override { Add(n, std::to_string(v)); }
     void UInt16(const char* n, uint16_t& v) override { Add(n, std::to_string(v)); }
+    void UInt8(const char* n, uint8_t& v) override { Add(n, std::to_string(v)); }
     void Bool32(const char* n, int32_t& v) override { Add(n, std::to_string(v)); }
     void Float(const char* n, float& v) override { Add(n, std::to_string(v)); }
     void Double(const char* n, double& v) override { Add(n, std::to_string(v)); }
@@ -57,6 +58,7 @@ public:
     void Int32(const char*, int32_t& v) override { v = next++; }
     void UInt32(const char*, uint32_t& v) override { v = static_cast<uint32_t>(next++ % 2); }
     void UInt16(const char*, uint16_t& v) override { v = static_cast<uint16_t>(next++); }
+    void UInt8(const char*, uint8_t& v) override { v = static_cast<uint8_t>(next++); }
     void Bool32(const char*, int32_t& v) override { v = 1; }
     void Float(const char*, float& v) override { v = static_cast<float>(next++) + 0.25f; }
     void Double(const char*, double& v) override { v = next++; }

@@ -141,8 +141,8 @@ void LineSimulator::Step(int waitMs) {
         if (plugged_) {
             const std::string out = instrument_->OnTick(clock_.Now(), tick);
             if (!Silent(tick) && !out.empty()) {
+                Flush();  // the transcript is written before the bytes, so a reader never sees them first
                 Send(out);
-                Flush();
             } else {
                 instrument_->TakeTranscript();  // not sent, so not in the transcript
                 instrument_->TakeLog();
@@ -173,10 +173,10 @@ void LineSimulator::Step(int waitMs) {
         }
         const std::string out =
             instrument_->OnInput(std::string_view(buffer, static_cast<std::size_t>(n)), clock_.Now(), tick);
+        Flush();
         if (!out.empty()) {
             Send(out);
         }
-        Flush();
     } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
         clock_.SleepFor(std::chrono::milliseconds(waitMs));
     }
