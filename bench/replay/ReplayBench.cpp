@@ -97,6 +97,7 @@ public:
     }
     void UInt32(const char*, uint32_t&) override {}
     void UInt16(const char*, uint16_t&) override {}
+    void UInt8(const char*, uint8_t&) override {}
     void Bool32(const char*, int32_t&) override {}
     void Float(const char*, float&) override {}
     void Double(const char*, double&) override {}
