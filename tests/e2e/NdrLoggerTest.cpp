@@ -169,6 +169,10 @@ TEST_F(NdrLoggerTest, ClearingEmptiesTheMemoryAndARefusalIsNoSuccess) {
     std::unique_ptr<WSNDR> logger = Logger();
     OperationHost host;
     logger->host = &host;
+    // The set-up transfers walk the same command line, and leave it and the port afterwards.
+    EXPECT_TRUE(logger->UploadConfiguration());
+    EXPECT_TRUE(logger->DownloadConfiguration());
+    EXPECT_FALSE(logger->portOpen);
     EXPECT_TRUE(logger->ClearMemory());
     logger->Download(folder.File("empty.log"));
     EXPECT_TRUE(logger->LastOperationSucceeded());
