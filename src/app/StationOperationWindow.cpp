@@ -70,6 +70,9 @@ void RunStationOperation(QWidget* parent, WeatherStation& station, UserInterface
         if (!text.empty()) {
             window.setLabelText(QString::fromStdString(text));
         }
+        if (window.wasCanceled()) {
+            host.cancelled.store(true);  // Escape and the close box cancel as the button does
+        }
         if (host.done.load()) {
             loop.quit();
         }
