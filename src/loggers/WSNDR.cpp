@@ -160,6 +160,7 @@ bool WSNDR::StopRealtime() {
 }
 
 void WSNDR::ThreadFunction(StationHost& host) {
+    linkLost_ = false;
     RunAcquisition(host, [&] {
         PollRealtime(host);
         host.GetClock().SleepFor(kPollPeriod);
