@@ -14,6 +14,7 @@
 
 #include "Version.h"
 #include "app/GuiUserInterface.h"
+#include "app/StationOperationWindow.h"
 #include "framework/StringTable.h"
 #include "framework/UserInterface.h"
 #include "historic/LogCombiner.h"
@@ -31,6 +32,7 @@ constexpr int kOldLogFilter = 233;
 constexpr int kNewLogFilter = 235;
 constexpr int kCannotDownload = 270;
 constexpr int kCannotCreate = 583;
+constexpr int kDataLoggerKind = 8;
 
 QString AskSavePath(QWidget* parent, const QString& title, int filterId) {
     QFileDialog dialog(parent, title, QString(), FileDialogFilter(filterId));
@@ -151,10 +153,17 @@ void RunDownloadCommand(QWidget* parent, const StationList& stations, UserInterf
         return;
     }
     const QString path = AskSavePath(parent, QString::fromStdString(Str(kDownloadTitle)), kLogFilter);
-    if (!path.isEmpty()) {
-        OperationHostScope lend(station, ui);
-        station.Download(path.toStdString());
+    if (path.isEmpty()) {
+        return;
     }
+    if (station.typeCode == kDataLoggerKind) {
+        // A logger's memory takes minutes: its transfer window shows the time left and can cancel.
+        const std::string target = path.toStdString();
+        RunStationOperation(parent, station, ui, "Downloading logged data", [&] { station.Download(target); });
+        return;
+    }
+    OperationHostScope lend(station, ui);
+    station.Download(path.toStdString());
 }
 
 void RunConvertOldLogCommand(QWidget* parent, UserInterface& ui) {

@@ -183,7 +183,7 @@ void GenericSerialSheet(StationSheetBuilder& b) {
     }
 }
 
-// The wind sensor, the particle counter and Triscan: the common pages and "Comms".
+// The wind sensor, the particle counter, Triscan and the data logger: the common pages and "Comms".
 void LineInstrumentSheet(StationSheetBuilder& b) {
     auto* instrument = dynamic_cast<LineInstrumentStation*>(&b.station);
     b.Common(kNoCaption);
@@ -221,7 +221,7 @@ const std::array<StationSheetFunction, 15> kStationSheets = {
     LineInstrumentSheet,
     LineInstrumentSheet,
     LineInstrumentSheet,
-    [](StationSheetBuilder& b) { b.Common(kNoCaption); },
+    LineInstrumentSheet,
     [](StationSheetBuilder& b) { b.Common(kCalyraHarburyCaption); },
     [](StationSheetBuilder& b) { b.Common(kCalyraModemCaption); },
     [](StationSheetBuilder& b) { b.Common(kCalyraWandDCaption); },

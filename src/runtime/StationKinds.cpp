@@ -3,6 +3,7 @@
 #include "framework/Archive.h"
 #include "framework/ClassRegistry.h"
 #include "loggers/WS310320.h"
+#include "loggers/WSNDR.h"
 #include "loggers/WSParticleCounter.h"
 #include "loggers/WSSpeedAndDirection.h"
 #include "loggers/WSTriscan.h"
@@ -35,7 +36,7 @@ const std::vector<StationKind>& StationKinds() {
         {5, "Wind Speed and Direction", WSSpeedAndDirection::kClassName, Maker<WSSpeedAndDirection>()},
         {6, "Particle Counter", WSParticleCounter::kClassName, Maker<WSParticleCounter>()},
         {7, "Triscan", WSTriscan::kClassName, Maker<WSTriscan>()},
-        {8, "Calyra (direct RS232)", "WSNDR", nullptr},
+        {8, "Calyra (direct RS232)", WSNDR::kClassName, Maker<WSNDR>()},
         {9, "Calyra (Harbury radio)", "WSCalyraHarburyRadio", nullptr},
         {10, "Calyra (Modem)", "WSCalyraModem", nullptr},
         {11, "Calyra (Wood & Douglas radio)", "WSCalyraWandDRadio", nullptr},

@@ -6,6 +6,7 @@
 #include "framework/LocalTime.h"
 #include "framework/RecordingUserInterface.h"
 #include "loggers/WS310320.h"
+#include "loggers/WSNDR.h"
 #include "loggers/WSParticleCounter.h"
 #include "loggers/WSSpeedAndDirection.h"
 #include "loggers/WSTriscan.h"
@@ -44,8 +45,11 @@ TEST_F(LoggerSheetTest, LineInstrumentsHaveTheirCommsPage) {
     WSSpeedAndDirection wind("Mast");
     WSParticleCounter dust("Dust");
     WSTriscan pier("Pier");
-    const std::pair<LineInstrumentStation*, const char*> kinds[] = {
-        {&wind, "sheet-wind-comms.png"}, {&dust, "sheet-particles-comms.png"}, {&pier, "sheet-triscan-comms.png"}};
+    WSNDR logger("Logger");
+    const std::pair<LineInstrumentStation*, const char*> kinds[] = {{&wind, "sheet-wind-comms.png"},
+                                                                     {&dust, "sheet-particles-comms.png"},
+                                                                     {&pier, "sheet-triscan-comms.png"},
+                                                                     {&logger, "sheet-ndr-comms.png"}};
     for (const auto& [station, screenshot] : kinds) {
         auto sheet = Open(*station);
         EXPECT_EQ(test::TabNames(*sheet), (QStringList{"Name", "Network", "Alarms", "Logging", "Processed data", "Comms"}));

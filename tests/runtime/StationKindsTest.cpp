@@ -140,11 +140,11 @@ TEST(StationKinds, AKindThatIsNotBuiltIsAnArchiveError) {
     ar.WriteCount(1);
     ar.WriteU16(0xFFFF);
     ar.WriteU16(9);
-    ar.WriteU16(5);
-    ar.WriteBytes("WSNDR", 5);
+    ar.WriteU16(13);
+    ar.WriteBytes("WSCalyraModem", 13);
     StationFileResult r = ReadStationList(ar.Bytes(), Registry());
     EXPECT_EQ(r.failure, StationFileResult::Failure::Damaged);
-    EXPECT_NE(r.error.find("WSNDR is not available in this version"), std::string::npos) << r.error;
+    EXPECT_NE(r.error.find("WSCalyraModem is not available in this version"), std::string::npos) << r.error;
 }
 
 }  // namespace

@@ -43,7 +43,8 @@ const std::vector<Command>& Commands() {
         {"instrument",
          "--station NAME read-config|write-config|set-clock|get-interval|set-interval N|get-gust|set-gust N|"
          "clear-memory|download OUT.log [--yes|--no]",
-         "Talks to a Direct station's instrument (a Triscan station's: download); --yes or --no answers its "
+         "Talks to a Direct station's instrument (a Triscan station's: download; a data logger's: download, "
+         "clear-memory, cancelled by Ctrl+C); --yes or --no answers its "
          "questions (default no).",
          RunInstrument},
         {"display", "show FILE.svu [--json] | resave IN OUT | import-json IN.json OUT.svu [--skip-unavailable]",

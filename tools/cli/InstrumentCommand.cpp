@@ -17,7 +17,9 @@
 #include "framework/Settings.h"
 #include "framework/StringTable.h"
 #include "framework/TextUtil.h"
+#include "loggers/WSNDR.h"
 #include "loggers/WSTriscan.h"
+#include "cli/StopSignals.h"
 #include "runtime/ClassTables.h"
 #include "stations/StationFile.h"
 #include "stations/StationHost.h"
@@ -70,6 +72,13 @@ private:
     UserInterface& ui_;
 };
 
+// The data logger's download may be long: SIGINT or SIGTERM cancels it, leaving no file behind.
+class CancellableHost : public InstrumentHost {
+public:
+    using InstrumentHost::InstrumentHost;
+    bool StopRequested() const override { return StopSignalReceived(); }
+};
+
 // Hands the host to the station for the operations and takes it back afterwards.
 class HostScope {
 public:
@@ -106,6 +115,36 @@ void PrintConfiguration(std::ostream& out, const WSDirect& station) {
 int Fail(Context& ctx, int stringId) {
     ctx.err << "stratavue-cli instrument: " << Str(stringId) << "\n";
     return kExitFailure;
+}
+
+int RunLoggerOperation(Context& ctx, WSNDR& logger, const std::string& action, const std::string& target,
+                       UserInterface& ui) {
+    StopSignals signals;
+    CancellableHost host(ui);
+    HostScope scope(logger, host);
+    if (action == "clear-memory") {
+        if (ui.MessageBox(Str(kConfirmClear), kCaption, MsgButtons::YesNo, MsgIcon::Question, 2) != MsgResult::Yes) {
+            ctx.out << "The logger's memory was not cleared.\n";
+            return kExitOk;
+        }
+        if (!logger.ClearMemory()) {
+            return Fail(ctx, kClearFailed);
+        }
+        ctx.out << "The logger's memory was cleared.\n";
+        return kExitOk;
+    }
+    logger.Download(target);
+    if (StopSignalReceived()) {
+        ctx.err << "stratavue-cli instrument: download cancelled\n";
+        return kExitFailure;
+    }
+    if (!logger.LastOperationSucceeded()) {
+        return kExitFailure;  // the reason has been shown
+    }
+    if (!logger.LoggerWasEmpty()) {
+        ctx.out << logger.DownloadedRecords() << " records written to " << target << "\n";
+    }
+    return kExitOk;
 }
 
 }  // namespace
@@ -148,12 +187,16 @@ int RunInstrument(Context& ctx, Args& args) {
     }
     WSDirect* station = nullptr;
     WSTriscan* triscan = nullptr;
+    WSNDR* logger = nullptr;
     for (const auto& candidate : file.stations) {
         if (candidate->name == name) {
             station = dynamic_cast<WSDirect*>(candidate.get());
             triscan = dynamic_cast<WSTriscan*>(candidate.get());
-            // A Triscan station keeps its logged data; its download is its one operation.
-            if (station == nullptr && (triscan == nullptr || action != "download")) {
+            logger = dynamic_cast<WSNDR*>(candidate.get());
+            // A Triscan station keeps its logged data; its download is its one operation. The data
+            // logger's memory is downloaded and cleared.
+            const bool loggerAction = logger != nullptr && (action == "download" || action == "clear-memory");
+            if (station == nullptr && !loggerAction && (triscan == nullptr || action != "download")) {
                 ctx.err << "stratavue-cli instrument: station \"" << EscapeControls(name) << "\" has no instrument operation \""
                         << action << "\" (" << candidate->ClassName() << ")\n";
                 return kExitUsage;
@@ -161,13 +204,16 @@ int RunInstrument(Context& ctx, Args& args) {
             break;
         }
     }
-    if (station == nullptr && triscan == nullptr) {
+    if (station == nullptr && triscan == nullptr && logger == nullptr) {
         ctx.err << "stratavue-cli instrument: no station named \"" << EscapeControls(name) << "\"\n";
         return kExitUsage;
     }
 
     AnsweringUi ui(ctx.err, yes);
     InstrumentHost host(ui);
+    if (logger != nullptr) {
+        return RunLoggerOperation(ctx, *logger, action, target, ui);
+    }
     if (triscan != nullptr) {
         HostScope scope(*triscan, host);
         triscan->Download(target);

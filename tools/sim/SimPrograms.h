@@ -11,5 +11,6 @@ namespace svu::sim {
 
 int RunGenericSim(const std::vector<std::string>& args, const std::atomic<bool>& stop);
 int RunModemSim(const std::vector<std::string>& args, const std::atomic<bool>& stop);
+int RunNdrSim(const std::vector<std::string>& args, const std::atomic<bool>& stop);
 
 }  // namespace svu::sim

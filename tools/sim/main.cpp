@@ -35,6 +35,7 @@ Instruments:
   slm       a sound level meter: polled binary levels, or --online lines
   generic   a device answering request patterns with set replies (Generic (Serial))
   modem     a Hayes modem that connects a caller to a simulated instrument
+  ndr       a data logger: menu, command line, real-time lines, memory download
 
 Run "stratavue-sim INSTRUMENT --help" for the options of one instrument.
 )";
@@ -129,6 +130,13 @@ int main(int argc, char** argv) {
         std::signal(SIGHUP, OnSignal);
         std::signal(SIGPIPE, SIG_IGN);
         return instrument == "generic" ? svu::sim::RunGenericSim(args, gStop) : svu::sim::RunModemSim(args, gStop);
+    }
+    if (instrument == "ndr") {
+        std::signal(SIGINT, OnSignal);
+        std::signal(SIGTERM, OnSignal);
+        std::signal(SIGHUP, OnSignal);
+        std::signal(SIGPIPE, SIG_IGN);
+        return svu::sim::RunNdrSim(args, gStop);
     }
     std::cerr << "stratavue-sim: unknown instrument \"" << instrument << "\" (see --help)\n";
     return 2;

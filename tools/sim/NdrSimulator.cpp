@@ -1,0 +1,331 @@
+#include "sim/NdrSimulator.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+
+#include "framework/AtomicFile.h"
+#include "framework/SafeName.h"
+#include "framework/TextUtil.h"
+#include "sim/SimPrograms.h"
+
+namespace svu::sim {
+
+namespace {
+
+constexpr int kMaxWaitMs = 10;
+constexpr int kWriteWaitMs = 200;
+
+bool ParseInt(const std::string& text, long minimum, long maximum, long& value) {
+    const std::string_view trimmed = Trim(text);
+    if (trimmed.empty() || trimmed.find_first_not_of("0123456789") != std::string_view::npos || trimmed.size() > 10) {
+        return false;
+    }
+    value = AtoL(trimmed);
+    return value >= minimum && value <= maximum;
+}
+
+}  // namespace
+
+const char* NdrSimHelp() {
+    return "Usage: stratavue-sim ndr [OPTIONS]\n\n"
+           "A data logger with a command line: escape shows its main menu, option 10 opens the\n"
+           "command line (prompt \"> \", every character echoed). \"clirt(cs)\" and \"clirt()\" start\n"
+           "real-time lines with and without checksum, \"rsdlsize()\" and \"rsdl()\" give its memory of\n"
+           "binary records, \"rsmode(open|unlock|clear)\" clear it; set-up commands read and set its\n"
+           "configuration.\n\n"
+           "Options:\n"
+           "  --link PATH              keep a symbolic link to the device at PATH\n"
+           "  --channels N             values per line and record (default 4)\n"
+           "  --period MS              milliseconds between real-time lines (default 1000)\n"
+           "  --records N              binary records in memory (default 0)\n"
+           "  --record-seconds S       seconds between two records (default 60)\n"
+           "  --memory-file FILE       write the memory image to FILE at start\n"
+           "  --config-file FILE       the logger's set-up: loaded at start, rewritten on every change\n"
+           "  --transcript FILE        append every good real-time value line sent to FILE\n"
+           "  --reject                 answer every command with \"ERROR - ...\"\n"
+           "  --no-checksum            refuse real-time output with checksum\n"
+           "  --corrupt-every N        damage every Nth real-time line\n"
+           "  --echo-delay MS          echo, and the prompt after each answer, come this late\n"
+           "  --silent                 never answer\n"
+           "  --unplug-after S --unplug-for S   the cable is pulled, and put back later\n"
+           "  --verbose                tell what happens on the standard error\n";
+}
+
+bool ParseNdrSimOptions(const std::vector<std::string>& args, NdrSimOptions& options, bool& help, std::string& error) {
+    struct IntOption {
+        const char* name;
+        int* target;
+        long minimum;
+        long maximum;
+    };
+    const IntOption ints[] = {
+        {"--channels", &options.logger.channels, 0, 64},
+        {"--period", &options.logger.periodMs, 10, 3600000},
+        {"--records", &options.logger.records, 0, 5000000},
+        {"--record-seconds", &options.logger.recordSeconds, 1, 86400},
+        {"--corrupt-every", &options.logger.corruptEvery, 0, 1000000},
+        {"--echo-delay", &options.logger.echoDelayMs, 0, 60000},
+        {"--unplug-after", &options.unplugAfter, 0, 86400},
+        {"--unplug-for", &options.unplugFor, 1, 86400},
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            help = true;
+            return true;
+        }
+        if (arg == "--silent" || arg == "--verbose" || arg == "--reject" || arg == "--no-checksum") {
+            (arg == "--silent"    ? options.silent
+             : arg == "--verbose" ? options.verbose
+             : arg == "--reject"  ? options.logger.reject
+                                  : options.logger.noChecksum) = true;
+            continue;
+        }
+        if (i + 1 >= args.size()) {
+            error = "unknown option or missing value: " + arg;
+            return false;
+        }
+        const std::string& value = args[++i];
+        if (arg == "--link" || arg == "--transcript" || arg == "--config-file" || arg == "--memory-file") {
+            (arg == "--link"         ? options.linkPath
+             : arg == "--transcript" ? options.transcript
+             : arg == "--config-file" ? options.configFile
+                                      : options.memoryFile) = value;
+            continue;
+        }
+        bool known = false;
+        for (const IntOption& option : ints) {
+            if (arg != option.name) {
+                continue;
+            }
+            long number = 0;
+            if (!ParseInt(value, option.minimum, option.maximum, number)) {
+                error = arg + " takes a whole number from " + std::to_string(option.minimum) + " to " +
+                        std::to_string(option.maximum);
+                return false;
+            }
+            *option.target = static_cast<int>(number);
+            known = true;
+        }
+        if (!known) {
+            error = "unknown option: " + arg;
+            return false;
+        }
+    }
+    return true;
+}
+
+NdrSimulator::NdrSimulator(NdrSimOptions options, Clock& clock)
+    : options_(std::move(options)), clock_(clock), logger_(options_.logger) {
+    logger_.SetOnConfigChanged([this] { SaveConfig(); });
+}
+
+NdrSimulator::~NdrSimulator() {
+    Stop();
+}
+
+void NdrSimulator::Log(const std::string& text) {
+    if (options_.verbose || text.rfind("device", 0) == 0) {
+        std::cerr << "stratavue-sim: " << text << std::endl;
+    }
+}
+
+// Called with the lock held, from inside the logger.
+void NdrSimulator::SaveConfig() {
+    if (options_.configFile.empty()) {
+        return;
+    }
+    std::string error;
+    if (!WriteFileAtomically(options_.configFile, logger_.Store().Dump(), &error)) {
+        Log("cannot write " + options_.configFile + ": " + error);
+    }
+}
+
+bool NdrSimulator::Open(std::string* error) {
+    std::lock_guard lock(mutex_);
+    if (!options_.configFile.empty()) {
+        std::ifstream in(options_.configFile, std::ios::binary);
+        if (in) {
+            const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            if (!logger_.Store().Load(text)) {
+                if (error != nullptr) {
+                    *error = "cannot take the set-up in " + options_.configFile;
+                }
+                return false;
+            }
+        }
+    }
+    if (!options_.memoryFile.empty() && !WriteFileAtomically(options_.memoryFile, logger_.Memory(), error)) {
+        return false;
+    }
+    if (!pty_.Open(error)) {
+        return false;
+    }
+    if (!options_.linkPath.empty() && !pty_.CreateLink(options_.linkPath, error)) {
+        pty_.Close();
+        return false;
+    }
+    plugged_ = true;
+    pluggedAt_ = clock_.TickMs();
+    Log("device " + pty_.SlavePath());
+    return true;
+}
+
+std::string NdrSimulator::DevicePath() const {
+    std::lock_guard lock(mutex_);
+    return options_.linkPath.empty() ? pty_.SlavePath() : options_.linkPath;
+}
+
+void NdrSimulator::Send(const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(pty_.MasterFd(), bytes.data() + done, bytes.size() - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        struct pollfd pfd {
+            pty_.MasterFd(), POLLOUT, 0
+        };
+        if (n < 0 && errno == EAGAIN && ::poll(&pfd, 1, kWriteWaitMs) > 0 && (pfd.revents & POLLOUT) != 0) {
+            continue;
+        }
+        Log("output dropped: nobody is reading the line");
+        return;
+    }
+}
+
+void NdrSimulator::Step(int waitMs) {
+    int fd = -1;
+    {
+        std::lock_guard lock(mutex_);
+        const int64_t tick = clock_.TickMs();
+        if (options_.unplugAfter > 0 && plugged_ && tick - pluggedAt_ >= options_.unplugAfter * 1000LL) {
+            pty_.Close();
+            plugged_ = false;
+            unpluggedAt_ = tick;
+            logger_.Restart();
+            Log("device unplugged");
+        } else if (options_.unplugAfter > 0 && !plugged_ && tick - unpluggedAt_ >= options_.unplugFor * 1000LL) {
+            if (pty_.Open(nullptr) && (options_.linkPath.empty() || pty_.CreateLink(options_.linkPath, nullptr))) {
+                plugged_ = true;
+                pluggedAt_ = tick;
+                Log("device plugged in again as " + pty_.SlavePath());
+            } else {
+                pty_.Close();
+                unpluggedAt_ = tick;
+            }
+        }
+        if (plugged_) {
+            const std::string out = logger_.OnTick(tick);
+            std::vector<std::string> sent = logger_.TakeSentLines();
+            if (!out.empty() && !options_.silent) {
+                // The transcript is written before the bytes, so a reader never sees them first.
+                if (!options_.transcript.empty() && !sent.empty()) {
+                    std::ofstream transcript(options_.transcript, std::ios::app);
+                    for (const std::string& line : sent) {
+                        transcript << line << "\n";
+                    }
+                }
+                Send(out);
+            }
+            fd = pty_.MasterFd();
+        }
+    }
+    if (fd < 0) {
+        clock_.SleepFor(std::chrono::milliseconds(waitMs));
+        return;
+    }
+    struct pollfd pfd {
+        fd, POLLIN, 0
+    };
+    if (::poll(&pfd, 1, waitMs) <= 0) {
+        return;
+    }
+    std::lock_guard lock(mutex_);
+    if (!plugged_ || pty_.MasterFd() != fd) {
+        return;
+    }
+    char buffer[512];
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n > 0) {
+        if (options_.silent) {
+            return;  // heard nothing
+        }
+        const std::string out = logger_.OnInput(std::string_view(buffer, static_cast<std::size_t>(n)), clock_.TickMs());
+        if (options_.verbose) {
+            Log("received " + EscapeControls(std::string_view(buffer, static_cast<std::size_t>(n))));
+        }
+        if (!out.empty()) {
+            Send(out);
+        }
+    } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
+        clock_.SleepFor(std::chrono::milliseconds(waitMs));
+    }
+}
+
+void NdrSimulator::Run(const std::atomic<bool>& stop) {
+    while (!stop.load()) {
+        Step(kMaxWaitMs);
+    }
+}
+
+bool NdrSimulator::Start(std::string* error) {
+    if (thread_.joinable()) {
+        return true;
+    }
+    bool open = false;
+    {
+        std::lock_guard lock(mutex_);
+        open = plugged_;
+    }
+    if (!open && !Open(error)) {
+        return false;
+    }
+    stop_ = false;
+    thread_ = std::thread([this] { Run(stop_); });
+    return true;
+}
+
+void NdrSimulator::Stop() {
+    stop_ = true;
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+    std::lock_guard lock(mutex_);
+    pty_.Close();
+    plugged_ = false;
+}
+
+int RunNdrSim(const std::vector<std::string>& args, const std::atomic<bool>& stop) {
+    NdrSimOptions options;
+    bool help = false;
+    std::string error;
+    if (!ParseNdrSimOptions(args, options, help, error)) {
+        std::cerr << "stratavue-sim ndr: " << error << "\n";
+        return 2;
+    }
+    if (help) {
+        std::cout << NdrSimHelp();
+        return 0;
+    }
+    NdrSimulator simulator(options);
+    if (!simulator.Open(&error)) {
+        std::cerr << "stratavue-sim ndr: " << error << "\n";
+        return 1;
+    }
+    std::cout << simulator.DevicePath() << std::endl;
+    simulator.Run(stop);
+    simulator.Stop();
+    return 0;
+}
+
+}  // namespace svu::sim
