@@ -1,6 +1,7 @@
 #include "loggers/NdrSetupJson.h"
 
 #include <nlohmann/json.hpp>
+#include <unordered_set>
 
 #include "framework/JsonFieldVisitor.h"
 #include "loggers/NdrConfig.h"
@@ -33,8 +34,12 @@ bool NdrFromJson(const std::string& text, NDR& ndr, std::string* error) {
     NDR blank;
     JsonFieldVisitor lister = JsonFieldVisitor::Writer(names, kNewestStationSchema);
     blank.VisitFields(lister);
+    std::unordered_set<std::string> known;
+    for (const auto& item : names.items()) {
+        known.insert(item.key());
+    }
     for (const auto& item : j.items()) {
-        if (!names.contains(item.key())) {
+        if (!known.contains(item.key())) {
             *error = item.key() + ": no such setting";
             return false;
         }
