@@ -31,6 +31,8 @@ constexpr size_t kListedProblems = 12;
 NdrConfigSheet::NdrConfigSheet(QWidget* parent, NDR& target, NdrLoggerLink* link, UserInterface* ui)
     : PropertySheet(parent, QStringLiteral("Calyra Configuration"), ui), target_(target), edit_(target), link_(link) {
     setObjectName(QStringLiteral("ndrConfigSheet"));
+    // Six tabs and the eight polynomial boxes need more room than the usual sheet.
+    setMinimumWidth(660);
     AddPage(MakeNdrGeneralPage(edit_));
     AddPage(MakeNdrChannelsPage(edit_));
     AddPage(MakeNdrAlarmsPage(edit_));

@@ -27,7 +27,7 @@ NdrDiffDialog::NdrDiffDialog(QWidget* parent, const std::vector<NdrConfigDiff::C
     : QDialog(parent), list_(new QTreeWidget), upload_(nullptr) {
     setWindowTitle(QStringLiteral("Upload Calyra configuration"));
     setObjectName(QStringLiteral("uploadDiff"));
-    resize(560, 360);
+    setMinimumSize(560, 300);
     auto* layout = new QVBoxLayout(this);
     auto* heading = new QLabel(changes.empty() ? QStringLiteral("The logger already holds this configuration.")
                                                : QStringLiteral("The upload changes these settings of the logger:"));

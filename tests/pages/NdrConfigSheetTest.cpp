@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTreeWidget>
 
 #include "framework/RecordingUserInterface.h"
@@ -15,6 +16,7 @@
 #include "pages/NdrDiffDialog.h"
 #include "pages/NdrTransferDialog.h"
 #include "pages/PagesTestSupport.h"
+#include "pages/PropertyPage.h"
 #include "sim/NdrConfigStore.h"
 
 namespace svu {
@@ -124,12 +126,18 @@ TEST_F(NdrConfigSheetTest, DownloadFillsThePagesAndUploadShowsTheChangesFirst) {
 
     test::Choose(channels, "picker", "Channel 4");
     test::Type(channels, "unit", "knots");
+    PropertyPage* alarms = sheet.FindPage("Alarms");
+    test::Choose(alarms, "picker", "Alarm 2");
+    test::Type(alarms, "channelList", "3,4,64");
+    test::Type(sheet.FindPage("General"), "normalRatem", "15");
     sheet.onDiffWindow = [](NdrDiffDialog& diff) {
         test::WhenModal([&diff](QWidget*) {
-            ASSERT_EQ(diff.List()->topLevelItemCount(), 1);
+            ASSERT_EQ(diff.List()->topLevelItemCount(), 3);
             EXPECT_EQ(diff.List()->topLevelItem(0)->text(0), "Channel 4 unit");
             EXPECT_EQ(diff.List()->topLevelItem(0)->text(1), "m/s");
             EXPECT_EQ(diff.List()->topLevelItem(0)->text(2), "knots");
+            EXPECT_EQ(diff.List()->topLevelItem(1)->text(0), "Alarm 2 channel list");
+            EXPECT_EQ(diff.List()->topLevelItem(2)->text(2), "00h15m00s");
             test::SaveScreenshot(diff, "dialog-ndr-upload-changes.png");
             diff.UploadButton()->click();
         });
@@ -143,6 +151,8 @@ TEST_F(NdrConfigSheetTest, DownloadFillsThePagesAndUploadShowsTheChangesFirst) {
     EXPECT_EQ(ui.Messages()[0].text, Str(231));
     EXPECT_EQ(ui.Messages()[0].icon, MsgIcon::Question);
     EXPECT_EQ(station.dataChannels.channels[3].unit, "knots");
+    EXPECT_EQ(link.store.Get("salist(2)"), "3,4,64");
+    EXPECT_EQ(link.store.Get("sllograte"), "00h15m00s");
 }
 
 TEST_F(NdrConfigSheetTest, CancelledTransfersChangeNothing) {
