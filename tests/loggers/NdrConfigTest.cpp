@@ -14,6 +14,7 @@
 #include "loggers/NdrCommandLine.h"
 #include "loggers/NdrConfig.h"
 #include "loggers/NdrConfigDiff.h"
+#include "loggers/NdrReplies.h"
 #include "sim/NdrConfigStore.h"
 
 namespace svu {
@@ -242,6 +243,44 @@ TEST(NdrCommands, StopsWhenCancelledOrTheLinkFails) {
     writing.cancelAfter = 10;
     EXPECT_FALSE(ndr.WriteToLogger(writing));
     EXPECT_FALSE(writing.Sent("slprofile(save)\r"));
+}
+
+TEST(NdrReplies, ParseOnlyWhatTheyNameAndFormatInTheCLocale) {
+    EXPECT_EQ(ndr::RateText(3725), "01h02m05s");
+    EXPECT_EQ(ndr::RateText(86400), "24h00m00s");
+    EXPECT_EQ(ndr::ParseRate("01h02m05s\r\n"), 3725);
+    EXPECT_EQ(ndr::ParseRate("1h2m5s"), std::nullopt);
+    EXPECT_EQ(ndr::ParseNumber(" 2.5 "), 2.5);
+    EXPECT_EQ(ndr::ParseNumber("2,5"), std::nullopt);
+    EXPECT_EQ(ndr::ParseNumber("nan"), std::nullopt);
+    EXPECT_EQ(ndr::ParseInteger("12abc"), std::nullopt);
+    EXPECT_EQ(ndr::NumberText(0.000012), "1.2e-05");
+    EXPECT_EQ(ndr::ParseChannelList("2,5,64"), ndr::ParseChannelList("64,5,2"));
+    EXPECT_EQ(ndr::ParseChannelList("0"), std::nullopt);
+    EXPECT_EQ(ndr::ParseChannelList("65"), std::nullopt);
+    EXPECT_EQ(ndr::ParseChannelList("2,,3"), std::nullopt);
+    EXPECT_EQ(ndr::MatchWord(" differential\r", NDR_Channel::kAnalogueTypes), 1);
+    EXPECT_EQ(ndr::CommandSafe("a\rb\nc"), "a b c");
+
+    NDR_Channel c;
+    for (const char* text : {"none()", "rollingavg(12)", "degreeday(15.5,loss)", "sunshinehours(120)", "sum()"}) {
+        ASSERT_TRUE(c.SetFunctionText(text)) << text;
+        EXPECT_EQ(c.FunctionText(), text);
+    }
+    for (const char* bad : {"rollingavg()", "rollingavg(300)", "degreeday(5,warm)", "sum(1)", "sunshine()"}) {
+        EXPECT_FALSE(c.SetFunctionText(bad)) << bad;
+    }
+    for (const char* text : {"%6.1f", "%-08.3f", "%.2f", "%5f"}) {
+        ASSERT_TRUE(c.SetFormatText(text)) << text;
+        EXPECT_EQ(c.FormatText(), text);
+    }
+    EXPECT_FALSE(c.SetFormatText("%6.1g"));
+    EXPECT_FALSE(c.SetFormatText("%6.-1f"));
+    EXPECT_TRUE(c.SetInputsText("3,4"));
+    EXPECT_EQ(c.inputs, (std::array<int32_t, 4>{3, 4, 0, 0}));
+    EXPECT_FALSE(c.SetInputsText("1,2,3,4,5"));
+    EXPECT_FALSE(c.SetInputsText("1,"));
+    EXPECT_EQ(c.InputsText(), "3,4");
 }
 
 TEST(NdrRecord, RoundTripsAtEachStationSchema) {
