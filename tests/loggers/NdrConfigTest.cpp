@@ -187,6 +187,17 @@ TEST(NdrCommands, WritesTheExamplesAndTheOrder) {
     EXPECT_EQ(static_cast<int>(line.sent.size()), ndr.WriteCommandCount());
     EXPECT_EQ(line.progress, ndr.WriteCommandCount());
     EXPECT_TRUE(ndr.TransferProblems().empty());
+
+    // A stored value with no word (a damaged file) is left out and reported, not sent as another word.
+    ndr.comms[0].parity = 7;
+    ndr.loggerText = "two\rcommands";
+    StoreLine again;
+    ASSERT_TRUE(ndr.WriteToLogger(again));
+    EXPECT_FALSE(std::any_of(again.sent.begin(), again.sent.end(), [](const std::string& s) { return s.starts_with("ssciparity(1,"); }));
+    EXPECT_TRUE(again.Sent("sltext(two commands)\r"));
+    EXPECT_EQ(again.progress, ndr.WriteCommandCount());
+    ASSERT_EQ(ndr.TransferProblems().size(), 1u);
+    EXPECT_NE(ndr.TransferProblems()[0].find("ssciparity(1,"), std::string::npos);
 }
 
 TEST(NdrCommands, ReadsRepliesAndKeepsWhatMatchesNothing) {
