@@ -117,7 +117,7 @@ TEST_F(NdrConfigSheetTest, DownloadFillsThePagesAndUploadShowsTheChangesFirst) {
     PropertyPage* channels = sheet.FindPage("Channels");
     EXPECT_EQ(test::TextOf(channels, "description"), "Air temperature");
     EXPECT_TRUE(ui.Messages().empty());
-    const char* shots[] = {"general", "channels", "alarms", "communications", "modem", "special-commands"};
+    const char* shots[] = {"general", "channels", "alarms", "communications", "modem", "commands"};
     for (int i = 0; i < sheet.Tabs()->count(); ++i) {
         sheet.Tabs()->setCurrentIndex(i);
         test::SaveScreenshot(sheet, std::string("sheet-ndr-config-") + shots[i] + ".png");
