@@ -108,7 +108,7 @@ TEST_F(NdrConfigSheetTest, DownloadFillsThePagesAndUploadShowsTheChangesFirst) {
         ++windows;
         window.onStep = [&window, first = windows == 1](int done) {
             if (first && done == 200) {
-                test::SaveScreenshot(window, "ndr-config-transfer.png");
+                test::SaveScreenshot(window, "dialog-ndr-config-transfer.png");
             }
         };
     };
