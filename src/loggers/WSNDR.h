@@ -1,11 +1,13 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "loggers/LineInstrumentStation.h"
 #include "loggers/NdrConfig.h"
+#include "loggers/NdrLoggerLink.h"
 
 namespace svu {
 
@@ -15,7 +17,7 @@ class NdrSession;
 /// Kind 8, "Calyra (direct RS232)": a data logger on a serial cable, reached through its menu and
 /// command line. It streams its readings in real time (with a checksum when it can), keeps them in
 /// its memory for a download, and holds its own set-up, which the station carries as `ndr`.
-class WSNDR : public LineInstrumentStation {
+class WSNDR : public LineInstrumentStation, public NdrLoggerLink {
 public:
     static constexpr int32_t kTypeCode = 8;
     static constexpr const char* kClassName = "WSNDR";
@@ -54,6 +56,10 @@ public:
     bool UploadConfiguration();
     bool ReadConfiguration() override { return DownloadConfiguration(); }
     bool WriteConfiguration() override { return UploadConfiguration(); }
+
+    NDR& LoggerSetup() override { return ndr; }
+    bool WithCommandLine(const std::function<bool(NdrCommandLine&)>& work) override;
+    bool ClearLoggerMemory() override { return ClearMemory(); }
 
     /// One command on the command line (command mode must be active): its answer, empty for a
     /// bare prompt or when none came.

@@ -232,9 +232,13 @@ void WSNDR::Download(const std::string& targetPath) {
 }
 
 bool WSNDR::TransferConfiguration(bool upload) {
+    Ui().ShowProgress(Str(upload ? kUploadingConfiguration : kDownloadingConfiguration));
+    return WithCommandLine([&](NdrCommandLine& line) { return upload ? ndr.WriteToLogger(line) : ndr.ReadFromLogger(line); });
+}
+
+bool WSNDR::WithCommandLine(const std::function<bool(NdrCommandLine&)>& work) {
     lastOperationOk_ = false;
     UserInterface& ui = Ui();
-    ui.ShowProgress(Str(upload ? kUploadingConfiguration : kDownloadingConfiguration));
     if (!Connect()) {
         if (!Session().Cancelled()) {
             ui.MessageBox(Str(kInvalidResponse), kCaption, MsgButtons::Ok, MsgIcon::Stop);
@@ -243,7 +247,7 @@ bool WSNDR::TransferConfiguration(bool upload) {
         return false;
     }
     NdrSessionCommandLine line(Session(), ui);
-    const bool ok = upload ? ndr.WriteToLogger(line) : ndr.ReadFromLogger(line);
+    const bool ok = work(line);
     LeaveCommandMode();
     ClosePort();
     lastOperationOk_ = ok;

@@ -5,7 +5,10 @@
 #include <QPushButton>
 
 #include "framework/StringTable.h"
+#include "loggers/NdrLoggerLink.h"
 #include "loggers/WS310320.h"
+#include "pages/NdrConfigSheet.h"
+#include "stations/OperationHostScope.h"
 #include "pages/PropertyPage.h"
 #include "pages/PropertySheet.h"
 
@@ -30,6 +33,26 @@ bool ListHolds(const QListWidget* list, const QString& name, int except) {
     }
     return false;
 }
+
+class LoggerSetupPage : public PropertyPage {
+public:
+    LoggerSetupPage(WeatherStation& station, NdrLoggerLink& link)
+        : PropertyPage(QStringLiteral("Logger")), station_(station), link_(link) {
+        BeginGroup(QStringLiteral("Configuration"));
+        AddButton(QStringLiteral("Calyra Configuration..."), QStringLiteral("ndrConfiguration"), [this] { Open(); });
+    }
+
+private:
+    void Open() {
+        // The station's operations report through the sheet's user interface while it is open.
+        OperationHostScope lend(station_, Ui());
+        NdrConfigSheet sheet(this, link_.LoggerSetup(), &link_, &Ui());
+        sheet.Run();
+    }
+
+    WeatherStation& station_;
+    NdrLoggerLink& link_;
+};
 
 class SoundLevelSpecialPage : public PropertyPage {
 public:
@@ -128,6 +151,10 @@ private:
 };
 
 }  // namespace
+
+std::unique_ptr<PropertyPage> MakeLoggerSetupPage(WeatherStation& station, NdrLoggerLink& link) {
+    return std::make_unique<LoggerSetupPage>(station, link);
+}
 
 std::unique_ptr<PropertyPage> MakeSoundLevelSpecialPage(WS310320& station) {
     return std::make_unique<SoundLevelSpecialPage>(station);

@@ -10,12 +10,17 @@ class QWidget;
 
 namespace svu {
 
+class NdrLoggerLink;
 class PropertyPage;
 class UserInterface;
 class WS310320;
+class WeatherStation;
 
 /// "Special": "Reset", "Online mode", the period and profile function lists and "...".
 std::unique_ptr<PropertyPage> MakeSoundLevelSpecialPage(WS310320& station);
+
+/// "Logger": the button that opens the "Calyra Configuration" sheet of a data logger station.
+std::unique_ptr<PropertyPage> MakeLoggerSetupPage(WeatherStation& station, NdrLoggerLink& link);
 
 /// The one-line dialog that edits a function name; false when cancelled.
 bool EditFunctionName(QWidget* parent, UserInterface* ui, bool period, QString& name);

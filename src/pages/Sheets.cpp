@@ -15,6 +15,7 @@
 #include "pages/PropertySheet.h"
 #include "pages/StationPages.h"
 #include "loggers/LineInstrumentStation.h"
+#include "loggers/NdrLoggerLink.h"
 #include "loggers/WS310320.h"
 #include "runtime/StationKinds.h"
 #include "stations/ModemStation.h"
@@ -189,6 +190,9 @@ void LineInstrumentSheet(StationSheetBuilder& b) {
     b.Common(kNoCaption);
     if (instrument != nullptr) {
         b.Add(MakeCommsPage(instrument->port, instrument->baudRate, b.Ports()));
+    }
+    if (auto* logger = dynamic_cast<NdrLoggerLink*>(&b.station)) {
+        b.Add(MakeLoggerSetupPage(b.station, *logger));
     }
 }
 

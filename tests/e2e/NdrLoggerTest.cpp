@@ -15,6 +15,7 @@
 #include "framework/RecordingUserInterface.h"
 #include "framework/TextUtil.h"
 #include "loggers/ConvertLoggerData.h"
+#include "loggers/NdrSetupJson.h"
 #include "loggers/WSNDR.h"
 #include "sim/NdrSimulator.h"
 #include "stations/StationReports.h"
@@ -198,6 +199,41 @@ TEST_F(NdrLoggerTest, ClearingEmptiesTheMemoryAndARefusalIsNoSuccess) {
     const std::string errors = ReadFileBytes(folder.File("error.txt"));
     SetReportFolder("");
     EXPECT_NE(errors.find("Invalid response from weather station"), std::string::npos) << errors;
+}
+
+// The set-up round trip as a user makes it: download to JSON, edit, look at the diff, upload; the
+// simulated logger then holds the edit.
+TEST_F(NdrLoggerTest, LoggerConfigDownloadsEditsAndUploadsThroughTheCable) {
+    sim::NdrSimOptions options;
+    options.configFile = folder.File("logger-setup.txt");
+    StartLogger(options);
+    StationList stations;
+    stations.push_back(Logger());
+    folder.Save(stations);
+    const std::string json = folder.File("setup.json");
+    const auto cli = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"--program-dir", folder.Path(), "logger-config"});
+        return test::RunCli(args);
+    };
+    test::CliResult r = cli({"download", "--station", "Logger", "--out", json});
+    ASSERT_EQ(r.code, 0) << r.err;
+    NDR setup;
+    std::string error;
+    ASSERT_TRUE(NdrFromJson(ReadFileBytes(json), setup, &error)) << error;
+    setup.logRate = 3725;
+    setup.dataChannels.channels[4].unit = "km/h";
+    test::WriteFileBytes(json, NdrToJson(setup));
+
+    r = cli({"diff", "--station", "Logger", "--in", json});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("Channel 5 unit: \"\" -> \"km/h\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"01h02m05s\""), std::string::npos) << r.out;
+
+    r = cli({"upload", "--station", "Logger", "--in", json, "--yes"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const std::string held = ReadFileBytes(folder.File("logger-setup.txt"));
+    EXPECT_NE(held.find("01h02m05s"), std::string::npos) << held;
+    EXPECT_NE(held.find("km/h"), std::string::npos) << held;
 }
 
 // stratavue-cli run against stratavue-sim ndr, both as programs.

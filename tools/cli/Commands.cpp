@@ -24,6 +24,7 @@ int RunInstrument(Context& ctx, Args& args);
 int RunDisplayCommand(Context& ctx, Args& args);
 int RunLive(Context& ctx, Args& args);
 int RunHistoric(Context& ctx, Args& args);
+int RunLoggerConfig(Context& ctx, Args& args);
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
@@ -59,6 +60,12 @@ const std::vector<Command>& Commands() {
          "[--read-as MPS|KPH|MPH|KNOTS] [--display-as Meters|km|Miles|\"Nautical Miles\"] [--json]",
          "Prints the logged readings of a period (as the historic table, or CSV), or its wind rose table.",
          RunHistoric},
+        {"logger-config",
+         "download --station NAME --out FILE.json | upload --station NAME --in FILE.json [--yes] [--clear-memory] | "
+         "diff --station NAME --in FILE.json",
+         "Reads a data logger's set-up into a JSON file, writes one to it (showing what changes and asking first, "
+         "unless --yes), or lists how a file differs from what the logger holds.",
+         RunLoggerConfig},
     };
     return commands;
 }

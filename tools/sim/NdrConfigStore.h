@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,17 @@ public:
     /// The whole set-up as text, and back (false for text it cannot take).
     std::string Dump() const;
     bool Load(std::string_view text);
+
+    /// The reply the logger gives to the reading form `key` ("scunit(5)", "sltext"); empty when
+    /// there is no such setting.
+    std::string Get(const std::string& key) const;
+    /// How many times "slprofile(save)" has been received.
+    int Saves() const { return saves_; }
+
+private:
+    // Reading form of each setting -> the reply to it.
+    std::map<std::string, std::string> values_;
+    int saves_ = 0;
 };
 
 }  // namespace svu::sim
