@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <thread>
 
 #include "framework/ClassRegistry.h"
 #include "framework/Profile.h"
@@ -215,26 +214,6 @@ TEST_F(RadioTurn, WandDStationGivesUpAfterFiveBadLinesAndHandsOn) {
     RunTurn(station);
     EXPECT_EQ(station.values, (std::vector<std::string>{"3.5", "7.2"}));
     EXPECT_EQ(air->Turns().size(), 1u);
-}
-
-TEST_F(RadioTurn, StopDuringASilentWaitEndsTheTurnWithoutHandingOn) {
-    sim::RadioRemote quiet = Vela(1, 458.525, "1,2");
-    quiet.failure = sim::RadioRemote::Failure::Silent;
-    StartRadio({quiet});
-    WSRadioModemVela station("Quiet");
-    Prepare(station, 2);
-    std::thread turn([&] { RunTurn(station); });
-    for (int i = 0; i < 1000 && (air->Turns().empty() || air->Turns()[0].remote == "none"); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(800));  // past the pause after addressing
-    host.stop = true;
-    turn.join();
-    EXPECT_EQ(host.handedOn.load(), 0);
-    EXPECT_EQ(station.portOpen, 0);
-    ASSERT_EQ(air->Turns().size(), 1u);
-    EXPECT_EQ(air->Turns()[0].remote, "vela 1@458.525");
-    EXPECT_EQ(air->Turns()[0].lines, 0);
 }
 
 }  // namespace
