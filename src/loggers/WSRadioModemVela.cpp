@@ -68,8 +68,8 @@ bool ParseVelaRadioLine(std::string_view line, int rawChannels, TimeT& time, std
     if (rawChannels < 0 || line.size() < 2 * static_cast<std::size_t>(rawChannels) + 19) {
         return false;
     }
-    if (line.size() < 20 || line[2] != '/' || line[5] != '/' || line[10] != ',' || line[13] != ':' ||
-        line[16] != ':' || line[19] != ',') {
+    if (line.size() < 20 || line[2] != '/' || line[5] != '/' || line[10] != ',' || line[13] != ':' || line[16] != ':' ||
+        line[19] != ',') {
         return false;
     }
     std::size_t commas = 0;
@@ -150,8 +150,7 @@ bool WSRadioModemVela::TuneRadio() {
         return false;
     }
     return Pause(kAfterOpenMs) && SendOnly(tune) && Pause(kAfterCommandMs) && SendOnly(FormatC("ATT%02i", 0)) &&
-           Pause(kAfterCommandMs) && SendOnly(FormatC("ATR%02i", static_cast<int>(address))) &&
-           Pause(kAfterCommandMs);
+           Pause(kAfterCommandMs) && SendOnly(FormatC("ATR%02i", static_cast<int>(address))) && Pause(kAfterCommandMs);
 }
 
 void WSRadioModemVela::RunTurn(StationHost&) {

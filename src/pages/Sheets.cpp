@@ -216,9 +216,9 @@ void RadioModemVelaSheet(StationSheetBuilder& b) {
     auto* radio = dynamic_cast<WSRadioModemVela*>(&b.station);
     b.Common(kNoCaption);
     if (radio != nullptr) {
-        b.Add(MakeRadioModemPage({&radio->port, &radio->baudRate, &radio->address, nullptr, &radio->frequency,
-                                  &radio->radioType},
-                                 b.Ports()));
+        b.Add(MakeRadioModemPage(
+            {&radio->port, &radio->baudRate, &radio->address, nullptr, &radio->frequency, &radio->radioType},
+            b.Ports()));
     }
 }
 

@@ -239,8 +239,8 @@ void Runtime::UpdateRadioChain() {
     }
     // Members no longer in the list at all leave too.
     for (WeatherStation* member : radioChain_.Members()) {
-        const bool listed = std::any_of(stations_.begin(), stations_.end(),
-                                        [member](const auto& s) { return s.get() == member; });
+        const bool listed =
+            std::any_of(stations_.begin(), stations_.end(), [member](const auto& s) { return s.get() == member; });
         if (!listed) {
             radioChain_.Remove(*member);
         }
@@ -271,7 +271,8 @@ void Runtime::JoinStationThreads(const WeatherStation& station) {
 }
 
 bool Runtime::DeleteStation(WeatherStation& station) {
-    const auto it = std::find_if(stations_.begin(), stations_.end(), [&](const auto& s) { return s.get() == &station; });
+    const auto it =
+        std::find_if(stations_.begin(), stations_.end(), [&](const auto& s) { return s.get() == &station; });
     if (it == stations_.end()) {
         return false;
     }

@@ -89,8 +89,8 @@ protected:
 
     pid_t StartRun() {
         folder.Save(stations);
-        return test::SpawnProgram(test::CliProgram(), {"--program-dir=" + folder.Path(), "run"},
-                                  folder.File("run.out"), folder.File("run.err"));
+        return test::SpawnProgram(test::CliProgram(), {"--program-dir=" + folder.Path(), "run"}, folder.File("run.out"),
+                                  folder.File("run.err"));
     }
 
     test::ProgramFolder folder;
@@ -138,7 +138,8 @@ TEST_F(RadioRun, ThreeStationsArePolledStrictlyInTurnAndLogTheirOwnValues) {
     for (std::size_t i = 0; i < reached.size(); ++i) {
         EXPECT_EQ(reached[i], order[i % 3]) << i;
     }
-    for (const auto& [name, values] : {std::pair{"North", "11.1, 12.1"}, {"South", "22.2, 23.2"}, {"East", "33.3, 44.4"}}) {
+    for (const auto& [name, values] :
+         {std::pair{"North", "11.1, 12.1"}, {"South", "22.2, 23.2"}, {"East", "33.3, 44.4"}}) {
         const std::string log = Log(name);
         EXPECT_NE(log.find(std::string(", ") + values + "\r\n"), std::string::npos) << name << ": " << log;
         for (const char* other : {"11.1", "22.2", "33.3"}) {
@@ -162,7 +163,8 @@ TEST_F(RadioRun, ASilentStationDoesNotStallTheOthersAndSigtermEndsItsWait) {
     ASSERT_GT(run, 0);
     // Quiet's silent turn ends with "No data" and Talker is polled after it.
     EXPECT_TRUE(test::WaitUntil([&] {
-        return Records(Log("Talker")) >= 1 && ReadFileBytes(folder.File("error.txt")).find("Quiet") != std::string::npos;
+        return Records(Log("Talker")) >= 1 &&
+               ReadFileBytes(folder.File("error.txt")).find("Quiet") != std::string::npos;
     }));
     EXPECT_NE(ReadFileBytes(folder.File("error.txt")).find("No data"), std::string::npos);
     // Quiet's next turn: stopped while it waits for its remote.

@@ -29,7 +29,8 @@ TEST(RadioTuning, FrequencyExamplesGiveTheirCodesAndDigits) {
         const char* digits;
     };
     // Held in single precision, 458.525 is 458.52499... and still channel 0.
-    const Case cases[] = {{458.525f, 2, "ATX01"}, {458.550f, 4, "ATX02"}, {458.575f, 7, "ATX03"}, {458.600f, 9, "ATX04"}};
+    const Case cases[] = {
+        {458.525f, 2, "ATX01"}, {458.550f, 4, "ATX02"}, {458.575f, 7, "ATX03"}, {458.600f, 9, "ATX04"}};
     for (const Case& c : cases) {
         EXPECT_EQ(VelaTuneCommand(c.mhz, 0), std::string("ATX") + static_cast<char>(c.code)) << c.mhz;
         EXPECT_EQ(VelaTuneCommand(c.mhz, 1), c.digits) << c.mhz;
@@ -42,7 +43,9 @@ TEST(RadioTuning, FrequencyExamplesGiveTheirCodesAndDigits) {
 TEST(RadioLines, VelaReplyIsAlignedOnItsDayAndCheckedWhole) {
     TimeT time = 0;
     std::vector<std::string> values;
-    const std::string line = AlignVelaReply("x\x7f" "12/03/2007,10:15:00,1.5,2.5\r\n");
+    const std::string line = AlignVelaReply(
+        "x\x7f"
+        "12/03/2007,10:15:00,1.5,2.5\r\n");
     EXPECT_EQ(line, "12/03/2007,10:15:00,1.5,2.5");
     ASSERT_TRUE(ParseVelaRadioLine(line, 2, time, values));
     EXPECT_EQ(values, (std::vector<std::string>{"1.5", "2.5"}));
