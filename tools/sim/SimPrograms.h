@@ -9,9 +9,9 @@
 
 namespace svu::sim {
 
-int RunGenericSim(const std::vector<std::string>& args, const std::atomic<bool>& stop);
-int RunModemSim(const std::vector<std::string>& args, const std::atomic<bool>& stop);
 /// Ends with 3 when turns overlapped on the air.
 int RunRadioSim(const std::vector<std::string>& args, const std::atomic<bool>& stop);
+int RunGenericSim(const std::vector<std::string>& args, const std::atomic<bool>& stop);
+int RunModemSim(const std::vector<std::string>& args, const std::atomic<bool>& stop);
 
 }  // namespace svu::sim

@@ -33,9 +33,9 @@ Instruments:
   particles a particle counter sending time-stamped counts
   triscan   a Triscan wind station: real-time stream and logged-data download
   slm       a sound level meter: polled binary levels, or --online lines
+  radio     a radio modem relaying to remote stations (Vela and W&D), one turn at a time
   generic   a device answering request patterns with set replies (Generic (Serial))
   modem     a Hayes modem that connects a caller to a simulated instrument
-  radio     a radio modem relaying to remote stations (Vela and W&D), one turn at a time
 
 Run "stratavue-sim INSTRUMENT --help" for the options of one instrument.
 )";
@@ -124,14 +124,18 @@ int main(int argc, char** argv) {
     if (svu::sim::IsLineInstrument(instrument)) {
         return RunLine(instrument, args);
     }
-    if (instrument == "generic" || instrument == "modem" || instrument == "radio") {
+    if (instrument == "radio") {
         std::signal(SIGINT, OnSignal);
         std::signal(SIGTERM, OnSignal);
         std::signal(SIGHUP, OnSignal);
         std::signal(SIGPIPE, SIG_IGN);
-        if (instrument == "radio") {
-            return svu::sim::RunRadioSim(args, gStop);
-        }
+        return svu::sim::RunRadioSim(args, gStop);
+    }
+    if (instrument == "generic" || instrument == "modem") {
+        std::signal(SIGINT, OnSignal);
+        std::signal(SIGTERM, OnSignal);
+        std::signal(SIGHUP, OnSignal);
+        std::signal(SIGPIPE, SIG_IGN);
         return instrument == "generic" ? svu::sim::RunGenericSim(args, gStop) : svu::sim::RunModemSim(args, gStop);
     }
     std::cerr << "stratavue-sim: unknown instrument \"" << instrument << "\" (see --help)\n";
