@@ -247,7 +247,7 @@ void Runtime::UpdateRadioChain() {
     }
 }
 
-void Runtime::JoinStationThreads(const WeatherStation& station) {
+void Runtime::JoinStationThreads(const WeatherStation& station, const std::function<void()>& pump) {
     while (true) {
         {
             std::lock_guard guard(threadsMutex_);
@@ -266,11 +266,14 @@ void Runtime::JoinStationThreads(const WeatherStation& station) {
             }
         }
         // Not under the lock: the ending turn starts its successor, which takes it.
+        if (pump) {
+            pump();
+        }
         std::this_thread::sleep_for(kStopPollInterval);
     }
 }
 
-bool Runtime::DeleteStation(WeatherStation& station) {
+bool Runtime::DeleteStation(WeatherStation& station, const std::function<void()>& pump) {
     const auto it =
         std::find_if(stations_.begin(), stations_.end(), [&](const auto& s) { return s.get() == &station; });
     if (it == stations_.end()) {
@@ -281,7 +284,7 @@ bool Runtime::DeleteStation(WeatherStation& station) {
             return false;  // its own thread polls it until acquisition stops
         }
         radioChain_.Remove(station);
-        JoinStationThreads(station);
+        JoinStationThreads(station, pump);
         std::lock_guard guard(station.lock);
         station.CloseLogFile();
     }

@@ -94,8 +94,9 @@ public:
     void UpdateRadioChain();
     /// Removes the station from the list and destroys it. While acquisition runs only a station of
     /// the shared radio link can go: it leaves the chain and its running turn is waited for first.
-    /// False (nothing changed) when the station cannot be removed now.
-    bool DeleteStation(WeatherStation& station);
+    /// False (nothing changed) when the station cannot be removed now. `pump` (the caller's event
+    /// processing) runs while the turn is awaited, so a turn asking the user something can end.
+    bool DeleteStation(WeatherStation& station, const std::function<void()>& pump = {});
     /// The shared radio chain (its members and the running turn).
     const RadioChain& Radio() const { return radioChain_; }
 
@@ -169,7 +170,7 @@ private:
     /// Starts a worker thread for the station (under threadsMutex_).
     void StartThreadLocked(WeatherStation& station);
     /// Waits until no worker thread of the station runs any more and joins them.
-    void JoinStationThreads(const WeatherStation& station);
+    void JoinStationThreads(const WeatherStation& station, const std::function<void()>& pump);
     /// Appends the no-data warning to stations that have been silent too long; true when any
     /// station is enabled.
     bool CheckNoData();
