@@ -17,7 +17,7 @@ void NDR::VisitFields(FieldVisitor& v) {
     modem.VisitFields(v, "modem.");
     v.UInt16("loggerNumber", loggerNumber);
     v.String("loggerText", loggerText);
-    v.Int32("loggingEnabled", loggingEnabled);
+    v.Int32("logMode", loggingEnabled);  // not "loggingEnabled": the station record has one
     v.Int32("logRate", logRate);
     v.Int32("fastLogRate", fastLogRate);
     v.Int32("alarmMode", alarmMode);

@@ -120,7 +120,7 @@ std::vector<Entry> Collect(const NDR& ndr) {
 std::string Words(const std::string& camel) {
     static const std::map<std::string, std::string> names = {
         {"loggerNumber", "Logger number"},   {"loggerText", "Logger text"},
-        {"loggingEnabled", "Logging"},       {"logRate", "Normal log rate"},
+        {"logMode", "Logging"},       {"logRate", "Normal log rate"},
         {"fastLogRate", "Fast log rate"},    {"alarmMode", "Alarm mode"},
         {"autoMode", "Automatic mode"},      {"autoIdle", "Automatic idle"},
         {"autoInterval", "Automatic interval"}, {"specialCommands", "Special commands"},
@@ -198,7 +198,7 @@ std::string Shown(const std::string& key, const std::string& text) {
         return word(it->second);
     }
     static const char* flags[] = {"enabled", "logging", "sound", "digital", "value", "fast", "phone", "sms",
-                                  "loggingEnabled", "alarmMode", "autoMode"};
+                                  "logMode", "alarmMode", "autoMode"};
     for (const char* f : flags) {
         if (local == f) {
             return std::strtoll(text.c_str(), nullptr, 10) > 0 ? "enabled" : "disabled";

@@ -13,10 +13,13 @@
 #include "pages/LoggerPages.h"
 #include "pages/PropertyPage.h"
 #include "pages/PropertySheet.h"
+#include "pages/RadioModemPage.h"
 #include "pages/StationPages.h"
 #include "loggers/LineInstrumentStation.h"
 #include "loggers/NdrLoggerLink.h"
 #include "loggers/WS310320.h"
+#include "loggers/WSCalyraWandDRadio.h"
+#include "loggers/WSRadioModemVela.h"
 #include "runtime/StationKinds.h"
 #include "stations/ModemStation.h"
 #include "stations/WSDirect.h"
@@ -213,6 +216,24 @@ void SoundLevelSheet(StationSheetBuilder& b) {
     });
 }
 
+void RadioModemVelaSheet(StationSheetBuilder& b) {
+    auto* radio = dynamic_cast<WSRadioModemVela*>(&b.station);
+    b.Common(kNoCaption);
+    if (radio != nullptr) {
+        b.Add(MakeRadioModemPage(
+            {&radio->port, &radio->baudRate, &radio->address, nullptr, &radio->frequency, &radio->radioType},
+            b.Ports()));
+    }
+}
+
+void WandDRadioSheet(StationSheetBuilder& b) {
+    auto* radio = dynamic_cast<WSCalyraWandDRadio*>(&b.station);
+    b.Common(kCalyraWandDCaption);
+    if (radio != nullptr) {
+        b.Add(MakeRadioChannelPage(radio->port, radio->radioChannel, b.Ports()));
+    }
+}
+
 using StationSheetFunction = void (*)(StationSheetBuilder&);
 
 // In type-code order. Kinds whose own pages are not built yet get the pages every kind has.
@@ -220,7 +241,7 @@ const std::array<StationSheetFunction, 15> kStationSheets = {
     DirectSheet,
     [](StationSheetBuilder& b) { ModemSheet(b, kModemCaption, Advanced::ChannelsAndOthers); },
     NetworkSheet,
-    [](StationSheetBuilder& b) { b.Common(kNoCaption); },
+    RadioModemVelaSheet,
     [](StationSheetBuilder& b) { ModemSheet(b, kVelaModemCaption, Advanced::ChannelsOnly); },
     LineInstrumentSheet,
     LineInstrumentSheet,
@@ -228,7 +249,7 @@ const std::array<StationSheetFunction, 15> kStationSheets = {
     LineInstrumentSheet,
     [](StationSheetBuilder& b) { b.Common(kCalyraHarburyCaption); },
     [](StationSheetBuilder& b) { b.Common(kCalyraModemCaption); },
-    [](StationSheetBuilder& b) { b.Common(kCalyraWandDCaption); },
+    WandDRadioSheet,
     FileSheet,
     SoundLevelSheet,
     GenericSerialSheet,

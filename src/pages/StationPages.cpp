@@ -30,6 +30,8 @@ constexpr int32_t kUnitSeconds[] = {1, 60, 3600};
 // an adapter that is not plugged in yet.
 constexpr int kAlwaysOfferedPorts = 8;
 
+}  // namespace
+
 QStringList BaudRateTexts() {
     QStringList texts;
     for (int32_t rate : kBaudRates) {
@@ -61,8 +63,6 @@ void PortEntries(int32_t current, const Profile* ports, QStringList& texts, std:
         values.push_back(number);
     }
 }
-
-}  // namespace
 
 std::unique_ptr<PropertyPage> MakeStationNamePage(WeatherStation& station, std::function<void()> advanced) {
     auto page = std::make_unique<PropertyPage>(QStringLiteral("Name"));

@@ -4,10 +4,12 @@
 // input pages of the network and file stations.
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace svu {
 
@@ -21,6 +23,13 @@ class WeatherStation;
 /// The baud rates the serial pages offer, in drop-down order.
 inline constexpr int32_t kBaudRates[] = {300,   1200,  2400,  4800,   9600,   14400, 19200,
                                          38400, 56000, 57600, 115200, 128000, 256000};
+
+/// The baud rates as the drop-downs show them, and their values.
+QStringList BaudRateTexts();
+std::vector<long long> BaudRateValues();
+/// The serial ports a drop-down offers ("COMn (device)") with their numbers; `current` is always
+/// among them. `ports` maps port numbers to devices (may be null).
+void PortEntries(int32_t current, const Profile* ports, QStringList& texts, std::vector<long long>& values);
 
 /// "Name": the station's name, "System active" and "Log Errors"; with `advanced` an
 /// "Advanced..." button that runs it.

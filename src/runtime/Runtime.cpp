@@ -101,6 +101,10 @@ Runtime::Runtime(Settings& settings, UserInterface& ui, Clock& clock)
     : settings_(settings),
       ui_(ui),
       clock_(clock),
+      radioChain_([this](WeatherStation& station) {
+          std::lock_guard guard(threadsMutex_);
+          StartThreadLocked(station);
+      }),
       values_(std::make_unique<ValueSource>(stations_)),
       live_(std::make_unique<LiveOutputs>()) {
     RegisterAllClasses(classes_);
@@ -160,9 +164,9 @@ bool Runtime::StartAcquisition() {
     ui_.BeginWaitCursor();
     stopRequested_.store(false);
     NotifyStations(StationsChange::Started);
+    std::vector<WeatherStation*> radioStations;
     {
         std::lock_guard guard(threadsMutex_);
-        sharedThreadStations_.clear();
         for (const auto& station : stations_) {
             if (!station->active) {
                 continue;
@@ -172,15 +176,13 @@ bool Runtime::StartAcquisition() {
                 continue;  // stays idle for this run
             }
             if (IsSharedRadioKind(station->typeCode)) {
-                sharedThreadStations_.push_back(station.get());
+                radioStations.push_back(station.get());
             } else {
                 StartThreadLocked(*station);
             }
         }
-        if (!sharedThreadStations_.empty()) {
-            StartThreadLocked(*sharedThreadStations_.front());
-        }
     }
+    radioChain_.Begin(std::move(radioStations));
     acquisitionRunning_ = true;
     webReported_.reset();
     alertsSeen_.clear();
@@ -208,15 +210,87 @@ void Runtime::StartThreadLocked(WeatherStation& station) {
 }
 
 void Runtime::StartNextRadioStation(WeatherStation& finished) {
-    std::lock_guard guard(threadsMutex_);
-    if (stopRequested_.load() || sharedThreadStations_.empty()) {
+    radioChain_.TurnEnded(finished, stopRequested_.load());
+}
+
+void Runtime::UpdateRadioChain() {
+    if (!acquisitionRunning_) {
         return;
     }
-    auto it = std::find(sharedThreadStations_.begin(), sharedThreadStations_.end(), &finished);
-    if (it == sharedThreadStations_.end() || ++it == sharedThreadStations_.end()) {
-        it = sharedThreadStations_.begin();
+    std::size_t position = 0;
+    for (const auto& station : stations_) {
+        if (!IsSharedRadioKind(station->typeCode)) {
+            continue;
+        }
+        const bool member = radioChain_.Contains(*station);
+        if (!station->active) {
+            // Its running turn, if any, ends by itself; it just gets no further one.
+            radioChain_.Remove(*station);
+            continue;
+        }
+        if (!member) {
+            station->lastDataTime.store(clock_.Now());
+            if (!station->InitComms(*this)) {
+                continue;
+            }
+            radioChain_.Insert(*station, position, stopRequested_.load());
+        }
+        ++position;
     }
-    StartThreadLocked(**it);
+    // Members no longer in the list at all leave too.
+    for (WeatherStation* member : radioChain_.Members()) {
+        const bool listed =
+            std::any_of(stations_.begin(), stations_.end(), [member](const auto& s) { return s.get() == member; });
+        if (!listed) {
+            radioChain_.Remove(*member);
+        }
+    }
+}
+
+void Runtime::JoinStationThreads(const WeatherStation& station, const std::function<void()>& pump) {
+    while (true) {
+        {
+            std::lock_guard guard(threadsMutex_);
+            const bool running = std::any_of(workers_.begin(), workers_.end(), [&](const Worker& w) {
+                return w.station == &station && !w.finished->load();
+            });
+            if (!running) {
+                std::erase_if(workers_, [&](Worker& w) {
+                    if (w.station != &station) {
+                        return false;
+                    }
+                    w.thread.join();
+                    return true;
+                });
+                return;
+            }
+        }
+        // Not under the lock: the ending turn starts its successor, which takes it.
+        if (pump) {
+            pump();
+        }
+        std::this_thread::sleep_for(kStopPollInterval);
+    }
+}
+
+bool Runtime::DeleteStation(WeatherStation& station, const std::function<void()>& pump) {
+    const auto it =
+        std::find_if(stations_.begin(), stations_.end(), [&](const auto& s) { return s.get() == &station; });
+    if (it == stations_.end()) {
+        return false;
+    }
+    if (acquisitionRunning_) {
+        if (!IsSharedRadioKind(station.typeCode)) {
+            return false;  // its own thread polls it until acquisition stops
+        }
+        radioChain_.Remove(station);
+        JoinStationThreads(station, pump);
+        std::lock_guard guard(station.lock);
+        station.CloseLogFile();
+    }
+    alertsSeen_.erase(&station);
+    stations_.erase(it);
+    return true;
 }
 
 void Runtime::RequestStop() {
@@ -245,8 +319,8 @@ bool Runtime::FinishStop() {
             w.thread.join();
         }
         workers_.clear();
-        sharedThreadStations_.clear();
     }
+    radioChain_.Clear();
     for (const auto& station : stations_) {
         std::lock_guard guard(station->lock);
         station->CloseLogFile();

@@ -23,6 +23,7 @@
 #include "outputs/LiveOutputs.h"
 #include "framework/FolderLock.h"
 #include "outputs/WebOutput.h"
+#include "runtime/RadioChain.h"
 #include "stations/StationFile.h"
 #include "stations/StationHost.h"
 
@@ -87,6 +88,17 @@ public:
     bool AcquisitionRunning() const { return acquisitionRunning_; }
     /// Stations that have a thread running or waiting to be joined.
     std::size_t StartedThreadCount() const;
+    /// While acquisition runs: brings the shared radio chain in step with the station list after a
+    /// radio station was added, enabled or disabled (a newly enabled one's communications are
+    /// prepared first). Stations of other kinds are left as they are.
+    void UpdateRadioChain();
+    /// Removes the station from the list and destroys it. While acquisition runs only a station of
+    /// the shared radio link can go: it leaves the chain and its running turn is waited for first.
+    /// False (nothing changed) when the station cannot be removed now. `pump` (the caller's event
+    /// processing) runs while the turn is awaited, so a turn asking the user something can end.
+    bool DeleteStation(WeatherStation& station, const std::function<void()>& pump = {});
+    /// The shared radio chain (its members and the running turn).
+    const RadioChain& Radio() const { return radioChain_; }
 
     // ---- The refresh cycle ----
 
@@ -157,6 +169,8 @@ private:
 
     /// Starts a worker thread for the station (under threadsMutex_).
     void StartThreadLocked(WeatherStation& station);
+    /// Waits until no worker thread of the station runs any more and joins them.
+    void JoinStationThreads(const WeatherStation& station, const std::function<void()>& pump);
     /// Appends the no-data warning to stations that have been silent too long; true when any
     /// station is enabled.
     bool CheckNoData();
@@ -175,12 +189,12 @@ private:
     Clock& clock_;
     ClassRegistry classes_;
     StationList stations_;
-    std::vector<WeatherStation*> sharedThreadStations_;
 
     std::atomic<bool> stopRequested_{false};
     bool acquisitionRunning_ = false;
     mutable std::mutex threadsMutex_;
     std::vector<Worker> workers_;
+    RadioChain radioChain_;  // starts turns through StartThreadLocked, so it takes threadsMutex_ after its own
 
     int noDataPeriod_ = 0;
     std::string alertsText_;

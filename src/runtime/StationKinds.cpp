@@ -3,8 +3,10 @@
 #include "framework/Archive.h"
 #include "framework/ClassRegistry.h"
 #include "loggers/WS310320.h"
+#include "loggers/WSCalyraWandDRadio.h"
 #include "loggers/WSNDR.h"
 #include "loggers/WSParticleCounter.h"
+#include "loggers/WSRadioModemVela.h"
 #include "loggers/WSSpeedAndDirection.h"
 #include "loggers/WSTriscan.h"
 #include "stations/Alarm.h"
@@ -31,7 +33,7 @@ const std::vector<StationKind>& StationKinds() {
         {0, "Direct", WSDirect::kClassName, Maker<WSDirect>()},
         {1, "Modem", WSModem::kClassName, Maker<WSModem>()},
         {2, "Network", WSNetwork::kClassName, Maker<WSNetwork>()},
-        {3, "Radio Modem (Vela)", "WSRadioModemVela", nullptr},
+        {3, "Radio Modem (Vela)", WSRadioModemVela::kClassName, Maker<WSRadioModemVela>()},
         {4, "Modem (Vela)", WSModemVela::kClassName, Maker<WSModemVela>()},
         {5, "Wind Speed and Direction", WSSpeedAndDirection::kClassName, Maker<WSSpeedAndDirection>()},
         {6, "Particle Counter", WSParticleCounter::kClassName, Maker<WSParticleCounter>()},
@@ -39,7 +41,7 @@ const std::vector<StationKind>& StationKinds() {
         {8, "Calyra (direct RS232)", WSNDR::kClassName, Maker<WSNDR>()},
         {9, "Calyra (Harbury radio)", "WSCalyraHarburyRadio", nullptr},
         {10, "Calyra (Modem)", "WSCalyraModem", nullptr},
-        {11, "Calyra (Wood & Douglas radio)", "WSCalyraWandDRadio", nullptr},
+        {11, "Calyra (Wood & Douglas radio)", WSCalyraWandDRadio::kClassName, Maker<WSCalyraWandDRadio>()},
         {12, "File", WSFile::kClassName, Maker<WSFile>()},
         {13, "310/320", WS310320::kClassName, Maker<WS310320>()},
         {14, "Generic (Serial)", WSGenericSerial::kClassName, Maker<WSGenericSerial>()},

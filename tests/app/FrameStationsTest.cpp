@@ -78,11 +78,11 @@ TEST_F(StationsDialogTest, AddTakesTheFirstFreeNameAndGoesToTheHead) {
     EXPECT_EQ(dialog.List()->currentRow(), 0);
     EXPECT_EQ(stations[0]->typeCode, kFileKind);
 
-    chosenType = 3;  // a kind this version does not have
+    chosenType = 9;  // a kind this version does not have
     dialog.AddButton()->click();
     EXPECT_EQ(stations.size(), 4u);
     ASSERT_EQ(ui.Messages().size(), 1u);
-    EXPECT_NE(ui.Messages()[0].text.find("Radio Modem (Vela)"), std::string::npos);
+    EXPECT_NE(ui.Messages()[0].text.find("Calyra (Harbury radio)"), std::string::npos);
 }
 
 TEST_F(StationsDialogTest, CopyAppendsACopyOfTheSelectedStation) {

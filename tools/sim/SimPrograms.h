@@ -9,6 +9,8 @@
 
 namespace svu::sim {
 
+/// Ends with 3 when turns overlapped on the air.
+int RunRadioSim(const std::vector<std::string>& args, const std::atomic<bool>& stop);
 int RunGenericSim(const std::vector<std::string>& args, const std::atomic<bool>& stop);
 int RunModemSim(const std::vector<std::string>& args, const std::atomic<bool>& stop);
 int RunNdrSim(const std::vector<std::string>& args, const std::atomic<bool>& stop);

@@ -33,6 +33,7 @@ Instruments:
   particles a particle counter sending time-stamped counts
   triscan   a Triscan wind station: real-time stream and logged-data download
   slm       a sound level meter: polled binary levels, or --online lines
+  radio     a radio modem relaying to remote stations (Vela and W&D), one turn at a time
   generic   a device answering request patterns with set replies (Generic (Serial))
   modem     a Hayes modem that connects a caller to a simulated instrument
   ndr       a data logger: menu, command line, real-time lines, memory download
@@ -123,6 +124,13 @@ int main(int argc, char** argv) {
     }
     if (svu::sim::IsLineInstrument(instrument)) {
         return RunLine(instrument, args);
+    }
+    if (instrument == "radio") {
+        std::signal(SIGINT, OnSignal);
+        std::signal(SIGTERM, OnSignal);
+        std::signal(SIGHUP, OnSignal);
+        std::signal(SIGPIPE, SIG_IGN);
+        return svu::sim::RunRadioSim(args, gStop);
     }
     if (instrument == "generic" || instrument == "modem") {
         std::signal(SIGINT, OnSignal);

@@ -1,0 +1,71 @@
+// The "Radio Modem" pages of the two radio kinds: what they show and store, and the ranges they
+// refuse to go beyond.
+
+#include "framework/Clock.h"
+#include "framework/LocalTime.h"
+#include "framework/RecordingUserInterface.h"
+#include "loggers/WSCalyraWandDRadio.h"
+#include "loggers/WSRadioModemVela.h"
+#include "pages/PagesTestSupport.h"
+#include "pages/PropertyPage.h"
+#include "pages/Sheets.h"
+
+namespace svu {
+namespace {
+
+class RadioSheetTest : public ::testing::Test {
+protected:
+    std::unique_ptr<PropertySheet> Open(WeatherStation& s) {
+        context.ui = &ui;
+        context.clock = &clock;
+        auto sheet = MakeStationSheet(nullptr, s, true, context);
+        sheet->show();
+        sheet->Tabs()->setCurrentWidget(sheet->FindPage("Radio Modem"));
+        return sheet;
+    }
+
+    test::RecordingUserInterface ui;
+    ManualClock clock{FromLocal(2026, 12, 5, 10, 7, 30)};
+    StationPagesContext context;
+};
+
+TEST_F(RadioSheetTest, VelaRadioPageEditsTuningAndAddress) {
+    WSRadioModemVela station("Dale");
+    auto sheet = Open(station);
+    EXPECT_EQ(test::TabNames(*sheet),
+              (QStringList{"Name", "Network", "Alarms", "Logging", "Processed data", "Radio Modem"}));
+    EXPECT_EQ(test::TextOf(sheet.get(), "frequency"), "458.525");
+    EXPECT_EQ(sheet->findChild<QWidget*>("txAddress"), nullptr);  // always transmits on 0
+    test::Type(sheet.get(), "frequency", "470");
+    test::ClickOk(sheet.get());
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_EQ(ui.Messages()[0].text, "Please enter a number between 458.52 and 460.97.");
+    EXPECT_FLOAT_EQ(station.frequency, 458.525f);
+
+    test::Type(sheet.get(), "frequency", "458.6");
+    test::Type(sheet.get(), "rxAddress", "12");
+    test::Choose(sheet.get(), "radioType", "Channel as two digits");
+    test::Choose(sheet.get(), "baudRate", "1200");
+    test::ClickOk(sheet.get());
+    EXPECT_FLOAT_EQ(station.frequency, 458.6f);
+    EXPECT_EQ(station.address, 12);
+    EXPECT_EQ(station.radioType, 1);
+    EXPECT_EQ(station.baudRate, 1200);
+    EXPECT_EQ(VelaTuneCommand(station.frequency, station.radioType), "ATX04");
+}
+
+TEST_F(RadioSheetTest, WandDRadioPageKeepsTheChannelWithinOneTwentySeven) {
+    WSCalyraWandDRadio station("Hill");
+    auto sheet = Open(station);
+    EXPECT_EQ(sheet->windowTitle(), "Properties - Calyra W&D radio");
+    test::Type(sheet.get(), "radioChannel", "128");
+    test::ClickOk(sheet.get());
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_EQ(ui.Messages()[0].text, "Please enter an integer between 0 and 127.");
+    test::Type(sheet.get(), "radioChannel", "127");
+    test::ClickOk(sheet.get());
+    EXPECT_EQ(station.radioChannel, 127);
+}
+
+}  // namespace
+}  // namespace svu
