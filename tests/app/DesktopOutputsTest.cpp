@@ -184,6 +184,14 @@ TEST_F(FrameOutputs, AnAlarmWithRecipientsIsMailedThroughTheFramesSender) {
     ASSERT_TRUE(ServeUntil([&] { return fs::exists(dir.File("mail/1.txt")); }));
     EXPECT_NE(ReadFileBytes(dir.File("mail/1.txt")).find("RCPT ops@example.org\nRCPT duty@example.org\n"),
               std::string::npos);
+
+    // Settings changed in the mail page are taken up by the same sender.
+    settings.WriteSettingInt("Mail", "Port", 1);  // nothing listens there
+    frame->Outputs().ReloadSettings();
+    sender->Send(MailRequest{{"ops@example.org"}, "subject", "body"});
+    frame->Outputs().Outbox().WaitIdle();
+    EXPECT_EQ(frame->Outputs().Outbox().FailedCount(), 1);
+    EXPECT_NE(ReadFileBytes(dir.File("error.txt")).find("could not be sent through 127.0.0.1"), std::string::npos);
 }
 
 // No station: web pages hold only fixed text.
@@ -215,13 +223,24 @@ TEST_F(FrameOutputs, TheWebPageGoesUpByFtpAndAFailureIsShownOnce) {
     web.Config() = LoadWebOutputSettings(settings);
     NoStations source;
 
+    // What the progress window showed when the upload ended (it goes away right after).
+    QString titleAtEnd;
+    auto watch = QObject::connect(
+        &frame->Outputs(), &DesktopOutputs::uploadFinished, frame.get(),
+        [&] {
+            if (CFTPTransferDlg* dialog = frame->Outputs().ProgressDialog()) {
+                titleAtEnd = dialog->windowTitle();
+            }
+        },
+        Qt::QueuedConnection);
     ASSERT_EQ(web.ProduceWebPage(SystemClock().Now(), source), WebOutputResult::Written);
-    ASSERT_TRUE(ServeUntil([&] { return frame->Outputs().ProgressDialog() != nullptr; }));
     ASSERT_TRUE(ServeUntil(
         [&] { return frame->Outputs().Publisher().Completed() == 1 && !frame->Outputs().Publisher().Busy(); }));
     ASSERT_TRUE(ServeUntil([&] { return frame->Outputs().ProgressDialog() == nullptr; }));  // closed and gone
     EXPECT_EQ(ReadFileBytes(dir.File("srv/index.htm")).size(), page.size() + 2);            // lines end in CR LF
     EXPECT_EQ(frame->Outputs().FailureBox(), nullptr);
+    EXPECT_EQ(titleAtEnd, "100% of index.htm Completed");
+    QObject::disconnect(watch);
 
     // The server goes away: one box says so, and the next failure of the same kind adds nothing.
     server.Stop();
