@@ -15,6 +15,7 @@
 #include "app/AlertsWindow.h"
 #include "app/CStratavueDoc.h"
 #include "app/CStratavueView.h"
+#include "app/DesktopOutputs.h"
 #include "app/GuiUserInterface.h"
 #include "app/NoDataDialog.h"
 #include "framework/Settings.h"
@@ -22,6 +23,7 @@
 #include "gadgets/BitmapGadget.h"
 #include "gadgets/Gadget.h"
 #include "pages/GadgetPages.h"
+#include "pages/MailSettingsPage.h"
 #include "pages/Sheets.h"
 #include "runtime/Runtime.h"
 #include "stations/StationReports.h"
@@ -71,6 +73,7 @@ CMainFrame::CMainFrame(Settings& settings, RecentFileList& recentFiles, Clock& c
     setCentralWidget(view_);
     view_->SetRuntime(runtime_.get());
     view_->SetUserInterface(*ui_);
+    outputs_ = std::make_unique<DesktopOutputs>(settings, *runtime_, clock, this);
     // The display items' pictures live in the program folder; their sheets list our stations.
     SetGadgetBitmapFolder(settings.ProgramDir());
     SetGadgetClock(&clock);
@@ -325,6 +328,13 @@ void CMainFrame::OnWebOutput() {
     if (EditWebOutput(this, settings_, ui_.get()) == kSheetOk) {
         // The new settings take effect at once; the interval still counts from the last page.
         runtime_->Web().Config() = LoadWebOutputSettings(settings_);
+        outputs_->ReloadSettings();
+    }
+}
+
+void CMainFrame::OnMailSettings() {
+    if (EditMailSettings(this, settings_, clock_, ui_.get()) == kSheetOk) {
+        outputs_->ReloadSettings();
     }
 }
 

@@ -28,6 +28,7 @@ class ChannelEditListener;
 class CStratavueDoc;
 class CStratavueView;
 class Clock;
+class DesktopOutputs;
 class GuiUserInterface;
 class HelpWindow;
 class RecentFileList;
@@ -105,6 +106,8 @@ public:
     /// The help window, once "Help Topics" has opened it (null before).
     HelpWindow* Help() const { return help_; }
     StationProtection& Protection() { return *protection_; }
+    /// Alarm e-mail and the FTP upload of the web page.
+    DesktopOutputs& Outputs() { return *outputs_; }
     /// The action of a command number, or null.
     QAction* Action(int command) const;
     /// The status pane of identifier 104 ("Realtime data collection enabled") or 105 (page name).
@@ -144,6 +147,7 @@ public:
     void OnNoDataWarning();
     void OnLockLayout();
     void OnWebOutput();
+    void OnMailSettings();
     /// 57670 and F1: the user guide in the help window.
     void OnHelpTopics();
     bool OnFileSave();
@@ -186,6 +190,7 @@ private:
     Clock& clock_;
     std::unique_ptr<GuiUserInterface> ui_;  // before the runtime: stations ask it until they stop
     std::unique_ptr<Runtime> runtime_;
+    std::unique_ptr<DesktopOutputs> outputs_;  // after the runtime: it unhooks itself first
     std::unique_ptr<CStratavueDoc> doc_;
     CStratavueView* view_;  // the central widget
     AlertsWindow* alerts_;

@@ -38,6 +38,7 @@ namespace {
 
 constexpr int kRealtimeEnabled = 104;
 constexpr int kLiveOutputsCommand = 32850;  // live values and MQTT settings
+constexpr int kMailSettingsCommand = 32853;  // the mail server of alarm e-mail
 constexpr int kDisplayFileFilter = 158;
 constexpr int kToolbarCaption = 181;
 constexpr int kUnableToOpen = 234;
@@ -189,6 +190,8 @@ void CMainFrame::CreateMenus() {
     AddCommand(stations, kLiveOutputsCommand, tr("&Live values and MQTT..."),
                tr("Serve live values to other programs and publish them by MQTT"),
                [this] { EditLiveOutputs(this, settings_, *runtime_, ui_.get()); });
+    AddCommand(stations, kMailSettingsCommand, tr("M&ail..."), tr("Set up the mail server that sends alarm e-mail"),
+               &CMainFrame::OnMailSettings);
 
     QMenu* tools = menuBar()->addMenu(tr("&Tools"));
     AddCommand(tools, cmd::kDownload, tr("&Download logged data..."),

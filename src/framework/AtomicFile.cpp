@@ -86,11 +86,38 @@ void SyncFolder(const std::string& target) {
     }
 }
 
+// A pipe or a character device (standard output given as "/dev/stdout", a terminal, a fifo)
+// cannot be replaced by renaming a file over it: that would swap the link or device node for an
+// ordinary file. It is written to as it stands. A fifo nobody reads is refused rather than waited
+// for (the writer may be a station thread).
+bool WriteDirectly(const std::string& path, std::string_view bytes, std::string* error) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        const int saved = errno;
+        return Fail(error, "cannot open " + path + (saved == ENXIO ? " (nothing reads it)" : ""), saved);
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!WriteAll(fd, bytes)) {
+        const int saved = errno;
+        ::close(fd);
+        return Fail(error, "cannot write " + path, saved);
+    }
+    ::close(fd);
+    return true;
+}
+
 }  // namespace
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error, bool durable) {
     if (path.empty()) {
         return Fail(error, "no file name", ENOENT);
+    }
+    struct stat current {};
+    if (::stat(path.c_str(), &current) == 0 && !S_ISREG(current.st_mode)) {
+        if (S_ISFIFO(current.st_mode) || S_ISCHR(current.st_mode)) {
+            return WriteDirectly(path, bytes, error);
+        }
+        return Fail(error, path + " is not a regular file", S_ISDIR(current.st_mode) ? EISDIR : EINVAL);
     }
     const std::string target = ResolveTarget(path);
     std::string temporary;

@@ -12,7 +12,9 @@ namespace svu {
 
 /// Replaces the file at `path` with `bytes` atomically. A symbolic link is followed, so the file
 /// it points to is replaced and the link kept. On failure the old file is untouched, false is
-/// returned and `error` (when given) describes what failed. `durable` false leaves out the flushes
+/// returned and `error` (when given) describes what failed. A fifo or character device (standard
+/// output named as "/dev/stdout") is written to directly, never replaced; another kind of file that
+/// is not a regular one (a folder) is refused. `durable` false leaves out the flushes
 /// to disk, for files rewritten every few seconds whose loss in a power cut costs one reading.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error = nullptr,
                          bool durable = true);

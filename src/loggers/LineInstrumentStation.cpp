@@ -35,7 +35,7 @@ LineInstrumentStation::LineInstrumentStation(int32_t kindCode, int32_t defaultBa
 }
 
 LineInstrumentStation::LineInstrumentStation(const LineInstrumentStation& other)
-    : WeatherStation(other), port(other.port), baudRate(other.baudRate), portSettingsPath_(other.portSettingsPath_) {}
+    : WeatherStation(other), port(other.port), baudRate(other.baudRate), serial_(*this, other.serial_) {}
 
 LineInstrumentStation::~LineInstrumentStation() = default;
 
@@ -64,36 +64,16 @@ void LineInstrumentStation::ReportCorrupt() {
     ReportError(this, Str(kRealtimeCorrupt));
 }
 
-void LineInstrumentStation::CreateControl() {
-    if (comm_) {
-        return;
-    }
-    comm_ = std::make_unique<SerialControl>();
-    comm_->SetLinkEventHandler([this](SerialControl::LinkEvent event, const std::string& message) {
-        ReportError(this, message);
-        if (event == SerialControl::LinkEvent::Restored) {
-            linkRestored_.store(true);
-        }
-    });
-}
-
 bool LineInstrumentStation::InitComms(StationHost&) {
-    CreateControl();
+    serial_.Control();
     return true;
 }
 
 bool LineInstrumentStation::OpenPort() {
-    CreateControl();
-    if (portOpen && comm_->IsOpen()) {
+    if (portOpen && serial_.Control().IsOpen()) {
         return true;
     }
-    std::string path = portSettingsPath_;
-    if (path.empty()) {
-        path = ProgramSettingsPath();
-    }
-    portSettings_ = std::make_unique<Profile>(path);
-    comm_->SetPortSettings(portSettings_.get());
-    if (!comm_->Open(port, FormatC("%i,n,8,1", static_cast<int>(baudRate)))) {
+    if (!serial_.Open(port, baudRate)) {
         Ui().MessageBox(Str(kCannotConnectMessage), kCaption, MsgButtons::Ok, MsgIcon::Stop);
         ReportError(this, Str(kCannotConnect));
         return false;
@@ -104,8 +84,8 @@ bool LineInstrumentStation::OpenPort() {
 }
 
 void LineInstrumentStation::ClosePort() {
-    if (portOpen && comm_) {
-        comm_->Close();
+    if (portOpen && serial_.Get()) {
+        serial_.Get()->Close();
     }
     SetPortOpen(false);
 }
@@ -121,7 +101,7 @@ bool LineInstrumentStation::StartRealtime() {
 }
 
 void LineInstrumentStation::ThreadFunction(StationHost& host) {
-    linkRestored_.store(false);
+    serial_.ForgetLinkRestored();
     RunAcquisition(host, [&] {
         PollLine();
         host.GetClock().SleepFor(std::chrono::milliseconds(kPollPeriodMs));
@@ -129,14 +109,14 @@ void LineInstrumentStation::ThreadFunction(StationHost& host) {
 }
 
 void LineInstrumentStation::PollLine() {
-    if (linkRestored_.exchange(false)) {
+    if (serial_.TakeLinkRestored()) {
         assembler_.Clear();  // a line broken off by the loss is not a reading
         OnLinkRestored();
     }
-    if (!comm_ || comm_->InBufferCount() <= 0) {
+    if (!serial_.Get() || serial_.Get()->InBufferCount() <= 0) {
         return;
     }
-    assembler_.Append(comm_->Input());
+    assembler_.Append(serial_.Get()->Input());
     for (int n = assembler_.TakeOverlong(); n > 0; --n) {
         ReportCorrupt();
     }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "loggers/InstrumentLines.h"
+#include "stations/StationSerialPort.h"
 #include "stations/WeatherStation.h"
 
 namespace svu {
@@ -37,9 +38,9 @@ public:
     bool OpenPort();
     /// The settings file whose [Ports] section maps port numbers to devices; by default the
     /// program folder's settings file.
-    void SetPortSettingsPath(std::string path) { portSettingsPath_ = std::move(path); }
+    void SetPortSettingsPath(std::string path) { serial_.SetSettingsPath(std::move(path)); }
     /// The serial control (created by InitComms or the first operation).
-    SerialControl* Comm() { return comm_.get(); }
+    SerialControl* Comm() { return serial_.Get(); }
 
     int32_t port = 1;  // "COM%i"
     int32_t baudRate = 9600;
@@ -64,14 +65,10 @@ protected:
     InstrumentLineAssembler assembler_;
 
 private:
-    void CreateControl();
     void PollLine();
     void SetPortOpen(bool open);
 
-    std::unique_ptr<SerialControl> comm_;
-    std::unique_ptr<Profile> portSettings_;
-    std::string portSettingsPath_;
-    std::atomic<bool> linkRestored_{false};
+    StationSerialPort serial_{*this};
 };
 
 }  // namespace svu

@@ -59,7 +59,14 @@ void MailOutbox::Reap() {
     }
 }
 
+void MailOutbox::SetSettings(MailSettings settings) {
+    std::lock_guard lock(mutex_);
+    settings_ = std::move(settings);
+    reportedUnconfigured_ = false;
+}
+
 void MailOutbox::Send(MailRequest request) {
+    std::lock_guard lock(mutex_);
     if (!settings_.Configured()) {
         if (!reportedUnconfigured_.exchange(true)) {
             ReportError(nullptr, "An alarm e-mail was not sent: no mail server and sender address are set "
@@ -68,7 +75,6 @@ void MailOutbox::Send(MailRequest request) {
         failed_++;
         return;
     }
-    std::lock_guard lock(mutex_);
     Reap();
     if (inFlight_.load() >= kMaxInFlight) {
         ReportError(nullptr, "An alarm e-mail was not sent: too many messages are still waiting for the mail server");

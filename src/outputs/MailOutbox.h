@@ -31,6 +31,8 @@ public:
     ~MailOutbox() override;
 
     void Send(MailRequest request) override;
+    /// New server settings for the messages sent from now on (those going out keep theirs).
+    void SetSettings(MailSettings settings);
 
     /// Waits until every message handed over so far has been sent or has failed.
     void WaitIdle();

@@ -47,7 +47,7 @@ WSDirect::WSDirect(std::string stationName) : WeatherStation(std::move(stationNa
 }
 
 WSDirect::WSDirect(const WSDirect& other)
-    : WeatherStation(other), baudRate(other.baudRate), port(other.port), portSettingsPath_(other.portSettingsPath_) {}
+    : WeatherStation(other), baudRate(other.baudRate), port(other.port), serial_(*this, other.serial_) {}
 
 WSDirect::~WSDirect() = default;
 
@@ -70,36 +70,16 @@ UserInterface& WSDirect::Ui() {
 
 // ---- The port ------------------------------------------------------------------------------------
 
-void WSDirect::CreateControl() {
-    if (comm_) {
-        return;
-    }
-    comm_ = std::make_unique<SerialControl>();
-    comm_->SetLinkEventHandler([this](SerialControl::LinkEvent event, const std::string& message) {
-        ReportError(this, message);
-        if (event == SerialControl::LinkEvent::Restored) {
-            linkRestored_.store(true);
-        }
-    });
-}
-
 bool WSDirect::InitComms(StationHost&) {
-    CreateControl();
+    serial_.Control();
     return true;
 }
 
 bool WSDirect::OpenPort() {
-    CreateControl();
-    if (portOpen && comm_->IsOpen()) {
+    if (portOpen && serial_.Control().IsOpen()) {
         return true;
     }
-    std::string path = portSettingsPath_;
-    if (path.empty()) {
-        path = ProgramSettingsPath();
-    }
-    portSettings_ = std::make_unique<Profile>(path);
-    comm_->SetPortSettings(portSettings_.get());
-    if (!comm_->Open(port, FormatC("%i,n,8,1", static_cast<int>(baudRate)))) {
+    if (!serial_.Open(port, baudRate)) {
         if (!startRetrying.load()) {  // a start being retried said so once already
             Ui().MessageBox(Str(kCannotConnectMessage), kCaption, MsgButtons::Ok, MsgIcon::Stop);
         }
@@ -113,8 +93,8 @@ bool WSDirect::OpenPort() {
 }
 
 void WSDirect::ClosePort() {
-    if (portOpen && comm_) {
-        comm_->Close();
+    if (portOpen && serial_.Get()) {
+        serial_.Get()->Close();
     }
     portOpen = 0;
 }
@@ -133,19 +113,19 @@ bool WSDirect::InvalidResponse() {
 }
 
 bool WSDirect::WaitEcho(char c, int timeoutMs) {
-    if (!comm_ || !comm_->Output(std::string_view(&c, 1))) {
+    if (!serial_.Get() || !serial_.Get()->Output(std::string_view(&c, 1))) {
         return false;
     }
     Clock& clock = GetClock();
     const int64_t end = clock.TickMs() + timeoutMs;
     while (true) {
-        for (int b = comm_->InputByte(); b >= 0; b = comm_->InputByte()) {
+        for (int b = serial_.Get()->InputByte(); b >= 0; b = serial_.Get()->InputByte()) {
             if (b == static_cast<unsigned char>(c)) {
                 return true;
             }
         }
         // A device that went away will not echo; the link handler has reported it.
-        if (comm_->GetState() != SerialControl::State::Open || clock.TickMs() >= end) {
+        if (serial_.Get()->GetState() != SerialControl::State::Open || clock.TickMs() >= end) {
             return false;
         }
         if (Cancelled()) {
@@ -157,17 +137,17 @@ bool WSDirect::WaitEcho(char c, int timeoutMs) {
 }
 
 bool WSDirect::WaitReply(std::string& reply, int timeoutMs) {
-    if (!comm_) {
+    if (!serial_.Get()) {
         return false;
     }
     Clock& clock = GetClock();
     const int64_t end = clock.TickMs() + timeoutMs;
     while (true) {
-        pending_ += comm_->Input();
+        pending_ += serial_.Get()->Input();
         if (TakeReply(pending_, reply)) {
             return true;
         }
-        if (comm_->GetState() != SerialControl::State::Open || clock.TickMs() >= end) {
+        if (serial_.Get()->GetState() != SerialControl::State::Open || clock.TickMs() >= end) {
             return false;
         }
         if (Cancelled()) {
@@ -179,8 +159,8 @@ bool WSDirect::WaitReply(std::string& reply, int timeoutMs) {
 }
 
 bool WSDirect::SendCharEcho(char c) {
-    if (comm_) {
-        comm_->SetInputLength(0);
+    if (serial_.Get()) {
+        serial_.Get()->SetInputLength(0);
     }
     return WaitEcho(c, kReplyTimeoutMs) || InvalidResponse();
 }
@@ -194,21 +174,21 @@ bool WSDirect::ReadReply(std::string& reply) {
 }
 
 bool WSDirect::EnterMenu() {
-    if (!comm_) {
+    if (!serial_.Get()) {
         return InvalidResponse();
     }
     // Whatever was received before belongs to an earlier exchange.
-    comm_->DiscardInput();
+    serial_.Get()->DiscardInput();
     pending_.clear();
-    comm_->Output(std::string(1, kCan));
+    serial_.Get()->Output(std::string(1, kCan));
     for (int attempt = 0; attempt < kMenuAttempts && !cancelled_; ++attempt) {
-        comm_->Output(std::string(1, kCr));
+        serial_.Get()->Output(std::string(1, kCr));
         std::string reply;
         if (WaitReply(reply, kReplyTimeoutMs) && IsMenuPrompt(reply)) {
             GetClock().SleepFor(kMenuSettle);
             return true;
         }
-        if (comm_->GetState() != SerialControl::State::Open) {
+        if (serial_.Get()->GetState() != SerialControl::State::Open) {
             break;
         }
     }
@@ -256,7 +236,7 @@ bool WSDirect::StartRealtime() {
 bool WSDirect::StopRealtime() {
     stopAware_ = false;
     cancelled_ = false;
-    if (!passive && portOpen && comm_ && comm_->GetState() == SerialControl::State::Open) {
+    if (!passive && portOpen && serial_.Get() && serial_.Get()->GetState() == SerialControl::State::Open) {
         // An instrument that no longer answers must not keep the thread from ending: a few tries
         // within one reply time-out in all.
         Clock& clock = GetClock();
@@ -281,7 +261,7 @@ bool WSDirect::StopRealtime() {
 void WSDirect::ThreadFunction(StationHost& host) {
     stopAware_ = true;
     restartDueMs_ = -1;
-    linkRestored_.store(false);
+    serial_.ForgetLinkRestored();
     RunAcquisition(host, [&] {
         PollRealtime();
         host.GetClock().SleepFor(std::chrono::milliseconds(kPollPeriodMs));
@@ -291,7 +271,7 @@ void WSDirect::ThreadFunction(StationHost& host) {
 
 void WSDirect::PollRealtime() {
     Clock& clock = GetClock();
-    if (linkRestored_.exchange(false)) {
+    if (serial_.TakeLinkRestored()) {
         assembler_.Clear();  // a line broken off by the loss is not a reading
         if (!passive) {
             restartDueMs_ = clock.TickMs();
@@ -308,10 +288,10 @@ void WSDirect::PollRealtime() {
         }
         return;
     }
-    if (!comm_ || comm_->InBufferCount() <= 0) {
+    if (!serial_.Get() || serial_.Get()->InBufferCount() <= 0) {
         return;
     }
-    assembler_.Append(comm_->Input());
+    assembler_.Append(serial_.Get()->Input());
     std::string line;
     while (assembler_.NextLine(line)) {
         HandleLine(line);

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "stations/DirectProtocol.h"
+#include "stations/StationSerialPort.h"
 #include "stations/WeatherStation.h"
 
 namespace svu {
@@ -72,9 +73,9 @@ public:
     virtual bool OpenPort();
     /// The settings file whose [Ports] section maps port numbers to devices; by default the
     /// program folder's settings file.
-    void SetPortSettingsPath(std::string path) { portSettingsPath_ = std::move(path); }
+    void SetPortSettingsPath(std::string path) { serial_.SetSettingsPath(std::move(path)); }
     /// The serial control (created by InitComms or the first operation), for tests.
-    SerialControl* Comm() { return comm_.get(); }
+    SerialControl* Comm() { return serial_.Get(); }
 
     int32_t baudRate = 9600;
     int32_t port = 1;  // "COM%i"
@@ -103,14 +104,10 @@ private:
     /// Ends an operation: closes the port and records the outcome.
     bool Finish(bool ok, bool closePort = true);
     UserInterface& Ui();
-    void CreateControl();
 
-    std::unique_ptr<SerialControl> comm_;
-    std::unique_ptr<Profile> portSettings_;
-    std::string portSettingsPath_;
+    StationSerialPort serial_{*this};
     std::string pending_;  // received after the last reply taken
     direct::RealtimeLineAssembler assembler_;
-    std::atomic<bool> linkRestored_{false};
     int64_t restartDueMs_ = -1;  // tick of the next attempt to restart the stream, -1 none
     bool stopAware_ = false;     // waits end early on the stop request (worker thread only)
     bool cancelled_ = false;

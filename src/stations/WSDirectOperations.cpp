@@ -266,7 +266,7 @@ void WSDirect::Download(const std::string& targetPath) {
     }
     int64_t lastProgress = clock.TickMs();
     std::vector<uint8_t> image;
-    const XmodemResult result = comm_->ReceiveXmodem(image, [&](std::size_t received) {
+    const XmodemResult result = serial_.Get()->ReceiveXmodem(image, [&](std::size_t received) {
         if (clock.TickMs() - lastProgress >= kProgressPeriodMs) {
             lastProgress = clock.TickMs();
             ui.ShowProgress(FormatC("%zu bytes received", received));
@@ -275,7 +275,7 @@ void WSDirect::Download(const std::string& targetPath) {
     std::string text;
     std::string why;
     if (result != XmodemResult::Ok) {
-        ReportError(this, comm_->LastErrorText());
+        ReportError(this, serial_.Get()->LastErrorText());
         fail();
         return;
     }

@@ -1,16 +1,14 @@
 // The service end to end: stratavue-sim simulates a Direct station's instrument, stratavue-cli run
 // acquires from it into the daily log; the simulator is killed and started again meanwhile.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <functional>
 #include <thread>
 
+#include "e2e/ProgramSupport.h"
 #include "e2e/RuntimeCliSupport.h"
 #include "framework/Profile.h"
 #include "framework/StringTable.h"
@@ -19,43 +17,10 @@
 #include "sim/DirectSimOptions.h"
 #include "stations/WSDirect.h"
 
-extern char** environ;
-
 namespace svu {
 namespace {
 
 using test::ReadFileBytes;
-
-// A program of the build, its output thrown away.
-pid_t Spawn(const std::string& program, const std::vector<std::string>& args) {
-    std::vector<char*> argv = {const_cast<char*>(program.c_str())};
-    for (const std::string& a : args) {
-        argv.push_back(const_cast<char*>(a.c_str()));
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int result = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return result == 0 ? pid : -1;
-}
-
-int EndProcess(pid_t pid, int signal) {
-    ::kill(pid, signal);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return status;
-}
-
-bool WaitFor(const std::function<bool()>& done) {
-    for (int i = 0; i < 3000 && !done(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return done();
-}
 
 std::vector<std::string> RecordLines(const std::string& log) {
     std::vector<std::string> lines;
@@ -112,29 +77,29 @@ TEST(DirectRun, LogsWhatTheInstrumentSendsThroughFaultsAndARestart) {
     test::ProgramFolder folder;
     const std::string link = folder.File("ws1");
     const auto startSimulator = [&](const char* startTime) {
-        return Spawn(simulator, {"direct", "--link", link, "--period", "100", "--corrupt-every", "5", "--stray-bytes",
-                                 "2", "--stray-every", "3", "--start-time", startTime});
+        return test::SpawnQuiet(simulator, {"direct", "--link", link, "--period", "100", "--corrupt-every", "5",
+                                            "--stray-bytes", "2", "--stray-every", "3", "--start-time", startTime});
     };
     pid_t sim = startSimulator("2026-03-01 00:10:00");
     ASSERT_GT(sim, 0);
-    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(link); }));
+    ASSERT_TRUE(test::WaitUntil([&] { return std::filesystem::exists(link); }));
 
     SaveMastStation(folder, link);
 
-    pid_t run = Spawn(cli, {"--program-dir=" + folder.Path(), "run", "--for", "600"});
+    pid_t run = test::SpawnQuiet(cli, {"--program-dir=" + folder.Path(), "run", "--for", "600"});
     ASSERT_GT(run, 0);
     const auto firstLog = [&] { return ReadFileBytes(folder.File("logs/Mast-20260301.log")); };
     const auto secondLog = [&] { return ReadFileBytes(folder.File("logs/Mast-20260302.log")); };
     const auto errors = [&] { return ReadFileBytes(folder.File("error.txt")); };
-    EXPECT_TRUE(WaitFor([&] { return RecordLines(firstLog()).size() >= 8; }));
+    EXPECT_TRUE(test::WaitUntil([&] { return RecordLines(firstLog()).size() >= 8; }));
 
-    EndProcess(sim, SIGKILL);
-    EXPECT_TRUE(WaitFor([&] { return errors().find("no longer available") != std::string::npos; }));
+    test::EndProcess(sim, SIGKILL);
+    EXPECT_TRUE(test::WaitUntil([&] { return errors().find("no longer available") != std::string::npos; }));
     sim = startSimulator("2026-03-02 09:00:00");
-    EXPECT_TRUE(WaitFor([&] { return RecordLines(secondLog()).size() >= 3; }));
+    EXPECT_TRUE(test::WaitUntil([&] { return RecordLines(secondLog()).size() >= 3; }));
 
-    const int status = EndProcess(run, SIGTERM);
-    EndProcess(sim, SIGTERM);
+    const int status = test::EndProcess(run, SIGTERM);
+    test::EndProcess(sim, SIGTERM);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_NE(errors().find(Str(551)), std::string::npos);
@@ -152,18 +117,18 @@ TEST(DirectRun, LinesEndedByEtxAloneAreLogged) {
     }
     test::ProgramFolder folder;
     const std::string link = folder.File("ws1");
-    const pid_t sim = Spawn(simulator, {"direct", "--link", link, "--period", "100", "--etx-lines", "--start-time",
-                                        "2026-03-01 00:10:00"});
+    const pid_t sim = test::SpawnQuiet(
+        simulator, {"direct", "--link", link, "--period", "100", "--etx-lines", "--start-time", "2026-03-01 00:10:00"});
     ASSERT_GT(sim, 0);
-    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(link); }));
+    ASSERT_TRUE(test::WaitUntil([&] { return std::filesystem::exists(link); }));
     SaveMastStation(folder, link);
 
-    const pid_t run = Spawn(cli, {"--program-dir=" + folder.Path(), "run", "--for", "600"});
+    const pid_t run = test::SpawnQuiet(cli, {"--program-dir=" + folder.Path(), "run", "--for", "600"});
     ASSERT_GT(run, 0);
     const auto log = [&] { return ReadFileBytes(folder.File("logs/Mast-20260301.log")); };
-    EXPECT_TRUE(WaitFor([&] { return RecordLines(log()).size() >= 5; }));
-    const int status = EndProcess(run, SIGTERM);
-    EndProcess(sim, SIGTERM);
+    EXPECT_TRUE(test::WaitUntil([&] { return RecordLines(log()).size() >= 5; }));
+    const int status = test::EndProcess(run, SIGTERM);
+    test::EndProcess(sim, SIGTERM);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(ReadFileBytes(folder.File("error.txt")).find(Str(551)), std::string::npos);

@@ -43,9 +43,9 @@ inline int EndProcess(pid_t pid, int signal) {
     return status;
 }
 
-/// Polls `done` for up to 30 seconds.
-inline bool WaitUntil(const std::function<bool()>& done) {
-    for (int i = 0; i < 3000 && !done(); ++i) {
+/// Polls `done` for up to `seconds` seconds.
+inline bool WaitUntil(const std::function<bool()>& done, int seconds = 30) {
+    for (int i = 0; i < seconds * 100 && !done(); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return done();

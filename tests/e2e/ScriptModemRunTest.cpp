@@ -2,11 +2,8 @@
 // Hayes modem with a Vela logger behind it, stratavue-cli run acquires from them into daily logs.
 // Two running copies of the program share one modem and must take turns.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -14,48 +11,17 @@
 #include <sstream>
 #include <thread>
 
+#include "e2e/ProgramSupport.h"
 #include "e2e/RuntimeCliSupport.h"
 #include "framework/Profile.h"
 #include "framework/TextUtil.h"
 #include "stations/WSGenericSerial.h"
 #include "stations/WSModemVela.h"
 
-extern char** environ;
-
 namespace svu {
 namespace {
 
 using test::ReadFileBytes;
-
-pid_t Spawn(const std::string& program, const std::vector<std::string>& args) {
-    std::vector<char*> argv = {const_cast<char*>(program.c_str())};
-    for (const std::string& a : args) {
-        argv.push_back(const_cast<char*>(a.c_str()));
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int result = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return result == 0 ? pid : -1;
-}
-
-int EndProcess(pid_t pid) {
-    ::kill(pid, SIGTERM);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return status;
-}
-
-bool WaitFor(const std::function<bool()>& done, int seconds) {
-    for (int i = 0; i < seconds * 100 && !done(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return done();
-}
 
 // The fields of the log records of every daily log of a station in a folder.
 std::vector<std::vector<std::string>> Records(const std::string& folder, const std::string& station) {
@@ -96,11 +62,11 @@ TEST(ScriptRun, AGenericStationLogsWhatItsScriptReadsAndNothingForABadReply) {
     test::ProgramFolder folder;
     const std::string device = folder.File("gen");
     // "n.25,45.5;" then 300 as a big-endian word, the checksum and CR LF; every fourth checksum is wrong.
-    pid_t sim = Spawn(programs.sim, {"generic", "--link", device, "--request", "R\\r", "--reply",
-                                     "{n}.25,45.5;\\x01\\x2C", "--checksum", "--end", "\\r\\n",
-                                     "--bad-checksum-every", "4"});
+    pid_t sim = test::SpawnQuiet(programs.sim,
+                                 {"generic", "--link", device, "--request", "R\\r", "--reply", "{n}.25,45.5;\\x01\\x2C",
+                                  "--checksum", "--end", "\\r\\n", "--bad-checksum-every", "4"});
     ASSERT_GT(sim, 0);
-    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(device); }, 30));
+    ASSERT_TRUE(test::WaitUntil([&] { return std::filesystem::exists(device); }, 30));
 
     StationList stations;
     auto station = std::make_unique<WSGenericSerial>("Gen");
@@ -133,11 +99,11 @@ TEST(ScriptRun, AGenericStationLogsWhatItsScriptReadsAndNothingForABadReply) {
     std::filesystem::create_directories(folder.File("logs"));
     Profile(folder.File("stratavue.ini")).WriteString("Ports", "COM4", device);
 
-    pid_t run = Spawn(programs.cli, {"--program-dir=" + folder.Path(), "run", "--for", "600"});
+    pid_t run = test::SpawnQuiet(programs.cli, {"--program-dir=" + folder.Path(), "run", "--for", "600"});
     ASSERT_GT(run, 0);
-    EXPECT_TRUE(WaitFor([&] { return Records(folder.File("logs"), "Gen").size() >= 8; }, 60));
-    const int status = EndProcess(run);
-    EndProcess(sim);
+    EXPECT_TRUE(test::WaitUntil([&] { return Records(folder.File("logs"), "Gen").size() >= 8; }, 60));
+    const int status = test::EndProcess(run, SIGTERM);
+    test::EndProcess(sim, SIGTERM);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
 
@@ -162,10 +128,10 @@ TEST(ModemRun, TwoRunningCopiesTakeTurnsOnOneModemAndStoreTheAverages) {
     test::TempDir shared;
     const std::string modem = shared.File("modem");
     const std::string callsFile = shared.File("calls.txt");
-    pid_t sim = Spawn(programs.sim, {"modem", "--link", modem, "--calls", callsFile, "--guard", "200", "--instrument",
-                                     "vela", "--batch", "10,350;11,10;12,0"});
+    pid_t sim = test::SpawnQuiet(programs.sim, {"modem", "--link", modem, "--calls", callsFile, "--guard", "200",
+                                                "--instrument", "vela", "--batch", "10,350;11,10;12,0"});
     ASSERT_GT(sim, 0);
-    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(modem); }, 30));
+    ASSERT_TRUE(test::WaitUntil([&] { return std::filesystem::exists(modem); }, 30));
 
     // Both copies find the modem's named mutex in the same runtime folder.
     struct RuntimeDir {
@@ -189,22 +155,22 @@ TEST(ModemRun, TwoRunningCopiesTakeTurnsOnOneModemAndStoreTheAverages) {
         stations.push_back(std::move(station));
         folders[i].Save(stations);
         std::filesystem::create_directories(folders[i].File("logs"));
-        runs.push_back(Spawn(programs.cli, {"--program-dir=" + folders[i].Path(), "run", "--for", "600"}));
+        runs.push_back(test::SpawnQuiet(programs.cli, {"--program-dir=" + folders[i].Path(), "run", "--for", "600"}));
         ASSERT_GT(runs.back(), 0);
     }
     runtimeDir.reset();
     // The first calls start the loggers; a minute later each copy collects and averages.
-    EXPECT_TRUE(WaitFor(
+    EXPECT_TRUE(test::WaitUntil(
         [&] {
             return !Records(folders[0].File("logs"), "Ridge").empty() &&
                    !Records(folders[1].File("logs"), "Ridge").empty();
         },
         180));
     for (const pid_t run : runs) {
-        const int status = EndProcess(run);
+        const int status = test::EndProcess(run, SIGTERM);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
-    EndProcess(sim);
+    test::EndProcess(sim, SIGTERM);
 
     for (auto& folder : folders) {
         const auto records = Records(folder.File("logs"), "Ridge");

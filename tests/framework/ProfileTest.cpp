@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <thread>
@@ -182,6 +184,49 @@ TEST(AtomicFile, ReplacesThroughSymlinkKeepsModeAndReportsFailure) {
     EXPECT_FALSE(WriteFileAtomically(dir.File("no-such-folder/x.nws"), "x", &error));
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2) << "no temporary file left";
+}
+
+TEST(AtomicFile, AStreamOrDeviceIsWrittenToNotReplaced) {
+    TempDir dir;
+    // Standard output given as a path: a link to the process's own pipe, as "/dev/stdout" is.
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    const std::string link = dir.File("stdout");
+    std::filesystem::create_symlink("/proc/self/fd/" + std::to_string(fds[1]), link);
+    ASSERT_TRUE(WriteFileAtomically(link, "{\"stations\": []}\n"));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    ::close(fds[1]);
+    std::string got;
+    char buffer[64];
+    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) {
+        got.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(fds[0]);
+    EXPECT_EQ(got, "{\"stations\": []}\n");
+
+    // A named pipe is written through to its reader; without a reader the write is refused at once.
+    const std::string fifo = dir.File("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::string unread;
+    EXPECT_FALSE(WriteFileAtomically(fifo, "lost", &unread));
+    EXPECT_NE(unread.find("nothing reads it"), std::string::npos) << unread;
+    const int readEnd = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);  // a reader, so the write cannot wait
+    ASSERT_GE(readEnd, 0);
+    EXPECT_TRUE(WriteFileAtomically(fifo, "through"));
+    const ssize_t n = ::read(readEnd, buffer, sizeof buffer);
+    ::close(readEnd);
+    EXPECT_EQ(std::string(buffer, static_cast<size_t>(std::max<ssize_t>(n, 0))), "through");
+    struct stat st {};
+    ASSERT_EQ(::stat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+    // A folder is refused, and left alone.
+    std::string error;
+    std::filesystem::create_directory(dir.File("folder"));
+    EXPECT_FALSE(WriteFileAtomically(dir.File("folder"), "x", &error));
+    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+    EXPECT_TRUE(std::filesystem::is_directory(dir.File("folder")));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 3) << "no temporary file left";
 }
 
 TEST(Settings, ProgramDirectoryAndItsFiles) {

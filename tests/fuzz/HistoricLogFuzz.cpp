@@ -2,47 +2,21 @@
 // table's whole-file view, the graph's traces and the wind rose. Nothing may crash, kept lines lie
 // in the period and in time order, and the traces' time indexes never go backwards.
 
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
+#include <string_view>
 
+#include "FuzzFile.h"
 #include "historic/HistoricLog.h"
 #include "historic/HistoricTraces.h"
 #include "historic/HistoricWindrose.h"
 
-namespace {
-
-std::string FuzzFilePath() {
-    const std::filesystem::path folder = std::filesystem::is_directory("/dev/shm")
-                                             ? std::filesystem::path("/dev/shm")
-                                             : std::filesystem::temp_directory_path();
-    return (folder / ("svu-historic-fuzz-" + std::to_string(::getpid()) + ".log")).string();
-}
-
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
-}  // namespace
+using svu::fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path = FuzzFilePath();
-    static const bool init = [] {
-        std::atexit([] { std::filesystem::remove(path); });
-        return true;
-    }();
-    (void)init;
-    {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
+    const std::string& path =
+        svu::fuzz::WriteFuzzFile("historic", std::string_view(reinterpret_cast<const char*>(data), size));
 
     svu::HistoricSource source;
     source.downloaded = true;

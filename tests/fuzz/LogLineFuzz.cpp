@@ -2,52 +2,23 @@
 // field lookup, the date and time of a record, the file station's record reader, and the last-record
 // reader of the rainfall totals. Nothing may crash, and the readers must agree with one another.
 
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "FuzzFile.h"
 #include "framework/LocalTime.h"
 #include "framework/TextUtil.h"
 #include "historic/LogRecord.h"
 #include "stations/WSFile.h"
 
-namespace {
-
-std::string FuzzFilePath() {
-    const std::filesystem::path folder = std::filesystem::is_directory("/dev/shm")
-                                             ? std::filesystem::path("/dev/shm")
-                                             : std::filesystem::temp_directory_path();
-    return (folder / ("svu-logline-fuzz-" + std::to_string(::getpid()) + ".log")).string();
-}
-
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
-}  // namespace
+using svu::fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path = FuzzFilePath();
-    static const bool init = [] {
-        std::atexit([] { std::filesystem::remove(path); });
-        return true;
-    }();
-    (void)init;
-
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
+    const std::string& path = svu::fuzz::WriteFuzzFile("logline", bytes);
 
     svu::LogLineReader reader;
     Check(reader.Open(path));
