@@ -10,6 +10,7 @@
 #include "framework/TextUtil.h"
 #include "framework/UserInterface.h"
 #include "runtime/ClassTables.h"
+#include "stations/Notifications.h"
 #include "stations/StationReports.h"
 #include "stations/WeatherStation.h"
 
@@ -220,6 +221,9 @@ void Runtime::StartNextRadioStation(WeatherStation& finished) {
 }
 
 void Runtime::RequestStop() {
+    if (recorder_ != nullptr) {
+        recorder_->Abandon();  // a recording cut short by the stop is not catalogued
+    }
     if (acquisitionRunning_) {
         ui_.BeginWaitCursor();
         stopRequested_.store(true);
@@ -290,6 +294,9 @@ std::size_t Runtime::StartedThreadCount() const {
 
 RefreshResult Runtime::Refresh() {
     RefreshResult result;
+    if (recorder_ != nullptr) {
+        recorder_->Poll();
+    }
     if (!acquisitionRunning_) {
         return result;
     }
@@ -404,6 +411,12 @@ void Runtime::OnRewind(WeatherStation& station) {
 void Runtime::OnAlarmStateChanged(WeatherStation& station) {
     if (alarmHook_) {
         alarmHook_(station);
+    }
+}
+
+void Runtime::OnAlarmTriggered(WeatherStation& station, const Alarm& alarm) {
+    if (alarmTriggerHook_) {
+        alarmTriggerHook_(station, alarm);
     }
 }
 
