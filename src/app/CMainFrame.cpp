@@ -17,7 +17,10 @@
 #include "app/CStratavueView.h"
 #include "app/GuiUserInterface.h"
 #include "app/NoDataDialog.h"
+#include "app/RecordedSoundsWindow.h"
 #include "framework/Settings.h"
+#include "outputs/AlarmSounds.h"
+#include "platform/AudioDevice.h"
 #include "framework/StringTable.h"
 #include "gadgets/BitmapGadget.h"
 #include "gadgets/Gadget.h"
@@ -88,6 +91,7 @@ CMainFrame::CMainFrame(Settings& settings, RecentFileList& recentFiles, Clock& c
         UpdateCommandUI();
     });
     alerts_->SetPageArea([this] { return CurrentPageArea(); });
+    SetUpSounds();
 
     CreateMenus();
     CreateToolBar();
@@ -121,6 +125,7 @@ CMainFrame::~CMainFrame() {
     if (runtime_->AcquisitionRunning()) {
         runtime_->StopAcquisition();
     }
+    ShutDownSounds();
     // The view observes the document: it goes before the document does.
     std::unique_ptr<QWidget> view(takeCentralWidget());
     view.reset();
