@@ -7,8 +7,10 @@
 #include <QCoreApplication>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <tuple>
 
 #include "app/CMainFrame.h"
 #include "app/CStratavueApp.h"
@@ -110,8 +112,12 @@ TEST(RecordedSoundsWindow, TheFrameOpensOneWindowFromItsMenu) {
     StationList stations;
     stations.push_back(std::make_unique<WSFile>("Hill"));
     SaveStationFile(settings.StationFilePath(), stations);
-    AppendCatalogueEntry(settings.FilePath("sounds.bin"),
-                         {SystemTime::FromTime(FromLocal(2026, 3, 9, 8, 0, 0)), dir.File("a.wav")});
+    for (const auto& [hour, minute, second] : {std::tuple{8, 0, 0}, {13, 42, 10}, {17, 5, 33}}) {
+        char name[64];
+        std::snprintf(name, sizeof name, "recordings/Stratavue(2026-03-09) [%02d;%02d;%02d].wav", hour, minute, second);
+        AppendCatalogueEntry(settings.FilePath("sounds.bin"),
+                             {SystemTime::FromTime(FromLocal(2026, 3, 9, hour, minute, second)), dir.File(name)});
+    }
     RecentFileList recent;
     CMainFrame frame(settings, recent, SystemClock());
     QAction* action = frame.Action(cmd::kRecordedSounds);
@@ -120,7 +126,7 @@ TEST(RecordedSoundsWindow, TheFrameOpensOneWindowFromItsMenu) {
     action->trigger();
     RecordedSoundsWindow* first = frame.findChild<RecordedSoundsWindow*>();
     ASSERT_NE(first, nullptr);
-    EXPECT_EQ(first->List()->topLevelItemCount(), 1);
+    EXPECT_EQ(first->List()->topLevelItemCount(), 3);
     EXPECT_EQ(frame.OpenRecordedSounds(FromLocal(2026, 3, 9, 9, 0, 0)), first);
     EXPECT_EQ(frame.findChildren<RecordedSoundsWindow*>().size(), 1);
     EXPECT_EQ(first->List()->currentItem(), first->List()->topLevelItem(0));
@@ -128,7 +134,7 @@ TEST(RecordedSoundsWindow, TheFrameOpensOneWindowFromItsMenu) {
     // The documentation's picture, when asked for (SVU_SCREENSHOT_DIR).
     if (const char* shots = std::getenv("SVU_SCREENSHOT_DIR")) {
         const std::string picture = std::string(shots) + "/recorded-sounds.png";
-        first->resize(640, 300);
+        first->resize(780, 260);
         EXPECT_TRUE(first->grab().save(QString::fromStdString(picture)));
     }
 }
