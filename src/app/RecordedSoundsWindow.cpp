@@ -75,7 +75,8 @@ RecordedSoundsWindow::RecordedSoundsWindow(QWidget* parent, std::string catalogu
         output_->SetErrorHandler([self](const std::string& error) {
             // From the player's thread: shown on ours, if the window is still there.
             QMetaObject::invokeMethod(
-                QCoreApplication::instance(), [self, error] {
+                QCoreApplication::instance(),
+                [self, error] {
                     if (self) {
                         self->ShowProblem(error);
                     }

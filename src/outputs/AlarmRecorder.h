@@ -41,7 +41,9 @@ public:
     /// The clock tick (milliseconds) at which the running recording ends.
     int64_t EndTick() const;
     /// Told, on the writer's thread, of each recording added to the catalogue.
-    void SetRecordedHandler(CWriteSoundFile::RecordedHandler handler) { writer_->SetRecordedHandler(std::move(handler)); }
+    void SetRecordedHandler(CWriteSoundFile::RecordedHandler handler) {
+        writer_->SetRecordedHandler(std::move(handler));
+    }
     /// Waits until both threads have handled what was asked of them so far.
     void Sync();
 

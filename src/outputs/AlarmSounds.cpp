@@ -1,8 +1,7 @@
 #include "outputs/AlarmSounds.h"
 
-#include "framework/TextUtil.h"
-
 #include "framework/Settings.h"
+#include "framework/TextUtil.h"
 #include "outputs/SoundCatalogue.h"
 #include "platform/FileAudioInput.h"
 #include "stations/Alarm.h"

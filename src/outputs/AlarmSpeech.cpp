@@ -80,7 +80,8 @@ bool SpokenAlarms::SetSpoken(const std::string& stationName, const std::string& 
                   : settings_.GetProfile().DeleteKey(kSectionSpokenAlarms, key);
 }
 
-AlarmSpeech::AlarmSpeech(Speaker& speaker, const SpokenAlarms& spoken, std::function<void(const std::string&)> onProblem)
+AlarmSpeech::AlarmSpeech(Speaker& speaker, const SpokenAlarms& spoken,
+                         std::function<void(const std::string&)> onProblem)
     : speaker_(speaker),
       spoken_(spoken),
       onProblem_(std::move(onProblem)),

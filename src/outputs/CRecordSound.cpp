@@ -6,8 +6,8 @@ CRecordSound::CRecordSound(AudioInput& input, std::function<void(const std::stri
                            std::chrono::milliseconds idlePeriod, std::function<void()> onIdle)
     : input_(input),
       onProblem_(std::move(onProblem)),
-      thread_(std::make_unique<MessageThread<Message>>([this](Message& m) { Handle(m); }, idlePeriod,
-                                                       std::move(onIdle))) {}
+      thread_(
+          std::make_unique<MessageThread<Message>>([this](Message& m) { Handle(m); }, idlePeriod, std::move(onIdle))) {}
 
 CRecordSound::~CRecordSound() {
     thread_.reset();

@@ -10,10 +10,10 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <vector>
 #include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "outputs/CWriteSoundFile.h"
 #include "outputs/MessageThread.h"
@@ -29,7 +29,8 @@ public:
     /// cannot be opened ("WAVEIN:%x:%s"). `onIdle` runs on this thread whenever no message has come
     /// for `idlePeriod`.
     CRecordSound(AudioInput& input, std::function<void(const std::string&)> onProblem,
-                 std::chrono::milliseconds idlePeriod = std::chrono::milliseconds(0), std::function<void()> onIdle = {});
+                 std::chrono::milliseconds idlePeriod = std::chrono::milliseconds(0),
+                 std::function<void()> onIdle = {});
     ~CRecordSound();
 
     /// Starts recording into a new file; ignored while a recording runs.

@@ -70,12 +70,14 @@ CatalogueReadResult ParseSoundCatalogue(std::string_view bytes) {
             break;
         }
         CatalogueEntry entry;
-        uint16_t* fields[] = {&entry.start.year,   &entry.start.month,  &entry.start.dayOfWeek, &entry.start.day,
-                              &entry.start.hour,   &entry.start.minute, &entry.start.second,    &entry.start.milliseconds};
+        uint16_t* fields[] = {&entry.start.year,   &entry.start.month,       &entry.start.dayOfWeek,
+                              &entry.start.day,    &entry.start.hour,        &entry.start.minute,
+                              &entry.start.second, &entry.start.milliseconds};
         for (std::size_t i = 0; i < 8; ++i) {
             *fields[i] = U16(bytes, at + 2 * i);
         }
-        const uint32_t length = U16(bytes, at + kTimeBytes) | static_cast<uint32_t>(U16(bytes, at + kTimeBytes + 2)) << 16;
+        const uint32_t length = U16(bytes, at + kTimeBytes) | static_cast<uint32_t>(U16(bytes, at + kTimeBytes + 2))
+                                                                  << 16;
         at += kTimeBytes + kLengthBytes;
         if (length > kMaxCataloguePath) {
             result.error = "record " + std::to_string(recordNumber) + " claims a path of " + std::to_string(length) +

@@ -21,7 +21,7 @@ std::mutex& EspeakMutex() {
 }
 
 std::vector<uint8_t>* g_samples = nullptr;  // under EspeakMutex while a text is synthesised
-int g_rate = 0;                              // espeak-ng's sample rate once initialised
+int g_rate = 0;                             // espeak-ng's sample rate once initialised
 
 int CollectSamples(short* wav, int count, espeak_EVENT*) {
     if (wav != nullptr && g_samples != nullptr) {
@@ -57,8 +57,8 @@ public:
             }
             rate = g_rate;
             g_samples = &wav.samples;
-            const espeak_ERROR result = espeak_Synth(text.c_str(), text.size() + 1, 0, POS_CHARACTER, 0,
-                                                     espeakCHARS_UTF8, nullptr, nullptr);
+            const espeak_ERROR result =
+                espeak_Synth(text.c_str(), text.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, nullptr);
             espeak_Synchronize();
             g_samples = nullptr;
             if (result != EE_OK) {

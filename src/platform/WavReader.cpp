@@ -8,7 +8,8 @@ namespace svu {
 namespace {
 
 uint32_t U32(std::string_view b, std::size_t at) {
-    return static_cast<uint32_t>(static_cast<uint8_t>(b[at])) | static_cast<uint32_t>(static_cast<uint8_t>(b[at + 1])) << 8 |
+    return static_cast<uint32_t>(static_cast<uint8_t>(b[at])) |
+           static_cast<uint32_t>(static_cast<uint8_t>(b[at + 1])) << 8 |
            static_cast<uint32_t>(static_cast<uint8_t>(b[at + 2])) << 16 |
            static_cast<uint32_t>(static_cast<uint8_t>(b[at + 3])) << 24;
 }

@@ -37,8 +37,8 @@ TEST(SoundCatalogue, RecordsAppendAndReadBackWithTheirLayout) {
     // Little-endian SYSTEMTIME (2026-07-14 is a Tuesday), length, path without a zero.
     const std::string bytes = ReadFileBytes(catalogue);
     EXPECT_EQ(bytes.substr(0, 30), std::string("\xea\x07\x07\x00\x02\x00\x0e\x00\x09\x00\x01\x00\x1e\x00\xfa\x00"
-                                                "\x0a\x00\x00\x00/rec/a.wav",
-                                                30));
+                                               "\x0a\x00\x00\x00/rec/a.wav",
+                                               30));
     EXPECT_EQ(bytes.size(), 30u + 20u + entries[1].path.size());
 
     ASSERT_TRUE(RewriteSoundCatalogue(catalogue, {entries[1]}));

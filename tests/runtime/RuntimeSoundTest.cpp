@@ -78,7 +78,8 @@ struct SoundRuntime {
         gauge = station.get();
         runtime.Stations().push_back(std::move(station));
         runtime.SetSoundRecorder(&recorder);
-        runtime.SetAlarmTriggerHook([this](WeatherStation& s, const Alarm& a) { triggered.push_back(s.name + "/" + a.name); });
+        runtime.SetAlarmTriggerHook(
+            [this](WeatherStation& s, const Alarm& a) { triggered.push_back(s.name + "/" + a.name); });
     }
     ~SoundRuntime() { runtime.StopAcquisition(); }
     std::size_t CatalogueSize() { return ReadSoundCatalogue(settings.FilePath("sounds.bin")).entries.size(); }
