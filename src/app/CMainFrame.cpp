@@ -18,7 +18,10 @@
 #include "app/DesktopOutputs.h"
 #include "app/GuiUserInterface.h"
 #include "app/NoDataDialog.h"
+#include "app/RecordedSoundsWindow.h"
 #include "framework/Settings.h"
+#include "outputs/AlarmSounds.h"
+#include "platform/AudioDevice.h"
 #include "framework/StringTable.h"
 #include "gadgets/BitmapGadget.h"
 #include "gadgets/Gadget.h"
@@ -91,6 +94,7 @@ CMainFrame::CMainFrame(Settings& settings, RecentFileList& recentFiles, Clock& c
         UpdateCommandUI();
     });
     alerts_->SetPageArea([this] { return CurrentPageArea(); });
+    SetUpSounds();
 
     CreateMenus();
     CreateToolBar();
@@ -124,6 +128,7 @@ CMainFrame::~CMainFrame() {
     if (runtime_->AcquisitionRunning()) {
         runtime_->StopAcquisition();
     }
+    ShutDownSounds();
     // The view observes the document: it goes before the document does.
     std::unique_ptr<QWidget> view(takeCentralWidget());
     view.reset();

@@ -7,16 +7,19 @@
 // CMainFrame.cpp holds the runtime side, CMainFrameCommands.cpp the menus, bars and documents.
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/AlertsWindow.h"
 #include "app/InstallConfiguration.h"
 #include "app/PasswordDialog.h"
 #include "app/StationsDialog.h"
+#include "framework/LocalTime.h"
 
 class QAction;
 class QLabel;
@@ -24,7 +27,10 @@ class QMenu;
 
 namespace svu {
 
+class AlarmSounds;
+class AudioOutput;
 class ChannelEditListener;
+class RecordedSoundsWindow;
 class CStratavueDoc;
 class CStratavueView;
 class Clock;
@@ -77,6 +83,7 @@ inline constexpr int kWebOutput = 32841;
 inline constexpr int kCombineLogs = 32844;
 inline constexpr int kLockLayout = 32845;
 inline constexpr int kCopyPageElements = 32846;
+inline constexpr int kRecordedSounds = 32839;
 }  // namespace cmd
 
 class CMainFrame : public QMainWindow {
@@ -148,6 +155,11 @@ public:
     void OnLockLayout();
     void OnWebOutput();
     void OnMailSettings();
+    /// 32839: "Recorded Sounds", created or brought to the front; with a time, the recording
+    /// nearest to it is selected (the historic graph's right click).
+    RecordedSoundsWindow* OpenRecordedSounds(std::optional<TimeT> at = std::nullopt);
+    /// Alarm recordings and spoken alarms.
+    AlarmSounds& Sounds() { return *sounds_; }
     /// 57670 and F1: the user guide in the help window.
     void OnHelpTopics();
     bool OnFileSave();
@@ -184,6 +196,10 @@ private:
     /// The page on the screen and its visible items, which the alerts window keeps clear of.
     AlertsWindow::PageArea CurrentPageArea() const;
     bool SaveStations();
+    /// Starts the recorder and speech threads and hands them to the runtime (CMainFrameSounds.cpp).
+    void SetUpSounds();
+    /// Takes them back from the runtime once acquisition has stopped.
+    void ShutDownSounds();
 
     Settings& settings_;
     RecentFileList& recentFiles_;
@@ -208,6 +224,10 @@ private:
     QMenu* recentMenu_ = nullptr;
     QLabel* pagePane_ = nullptr;
     QLabel* realtimePane_ = nullptr;
+
+    std::unique_ptr<AlarmSounds> sounds_;
+    std::unique_ptr<AudioOutput> player_;
+    QPointer<RecordedSoundsWindow> soundsWindow_;
 
     QTimer stopTimer_;
     bool stopping_ = false;

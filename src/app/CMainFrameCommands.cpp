@@ -152,6 +152,8 @@ void CMainFrame::CreateMenus() {
         ->setCheckable(true);
     AddCommand(view, cmd::kAlarmDetails, tr("Alarm &details..."), tr("Show the alerts and alarms raised"),
                &CMainFrame::OnAlarmDetails);
+    AddCommand(view, cmd::kRecordedSounds, tr("Recorded &sounds..."),
+               tr("List, play and delete the messages recorded by alarms"), [this] { OpenRecordedSounds(); });
     view->addSeparator();
     pageMenu_ = AddSubmenu(view, tr("&Page"), tr("Show another page"));
     AddCommand(view, cmd::kPageSwitching, tr("&Automatic page switching..."),

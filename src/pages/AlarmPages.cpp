@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "framework/StringTable.h"
+#include "outputs/AlarmSpeech.h"
 #include "pages/DerivedPages.h"
 #include "pages/PropertyPage.h"
 #include "pages/PropertySheet.h"
@@ -21,6 +22,11 @@ constexpr int kDisabledText = 146;
 constexpr int kAskDeleteAlarm = 147;
 constexpr long long kMaxDelayMinutes = 1440;
 constexpr long long kMaxRecordSeconds = 3600;
+
+SpokenAlarms*& SpokenSettings() {
+    static SpokenAlarms* spoken = nullptr;
+    return spoken;
+}
 
 class AlarmPage : public PropertyPage {
 public:
@@ -66,6 +72,21 @@ public:
                Bind<long long>(alarm.recordRate), {8000, 11025, 22050, 44100});
         Radio(QStringLiteral("recordBits"), {QStringLiteral("8 Bits"), QStringLiteral("16 Bits")},
               Bind<long long>(alarm.recordBits), {8, 16}, false);
+
+        // Kept in the settings file by station and alarm name, not in the alarm's record.
+        if (SpokenAlarms* spoken = SpokenSettings()) {
+            BeginGroup(QStringLiteral("Speech"));
+            const std::string stationName = station.name;
+            const std::string originalName = alarm.name;
+            Check(QStringLiteral("speak"), QStringLiteral("Speak the message and the value when it triggers"),
+                  {[spoken, stationName, originalName] { return spoken->IsSpoken(stationName, originalName); },
+                   [spoken, stationName, originalName, &alarm](const bool& on) {
+                       if (alarm.name != originalName) {
+                           spoken->SetSpoken(stationName, originalName, false);
+                       }
+                       spoken->SetSpoken(stationName, alarm.name, on);
+                   }});
+        }
     }
 };
 
@@ -198,6 +219,10 @@ private:
 };
 
 }  // namespace
+
+void SetSpokenAlarmSettings(SpokenAlarms* spoken) {
+    SpokenSettings() = spoken;
+}
 
 std::unique_ptr<PropertySheet> MakeAlarmSheet(QWidget* parent, Alarm& alarm, const WeatherStation& station,
                                               UserInterface* ui) {

@@ -11,12 +11,17 @@ namespace svu {
 class Alarm;
 class PropertyPage;
 class PropertySheet;
+class SpokenAlarms;
 class UserInterface;
 class WeatherStation;
 
 /// The "Alarm Properties" dialog over `alarm`; the "Channel:" list shows `station`'s channels.
 std::unique_ptr<PropertySheet> MakeAlarmSheet(QWidget* parent, Alarm& alarm, const WeatherStation& station,
                                               UserInterface* ui);
+
+/// Where the "Speak" check box of "Alarm Properties" keeps its setting; without it (null) the box
+/// is not shown.
+void SetSpokenAlarmSettings(SpokenAlarms* spoken);
 
 /// "Alarms": the station's alarms with "Add...", "Delete..." and "Properties...", and "Log alarms to
 /// Alarms.txt". The page edits copies; the station's list changes only when the sheet is closed

@@ -10,6 +10,7 @@
 #include "framework/TextUtil.h"
 #include "framework/UserInterface.h"
 #include "runtime/ClassTables.h"
+#include "stations/Notifications.h"
 #include "stations/StationReports.h"
 #include "stations/WeatherStation.h"
 
@@ -294,6 +295,9 @@ bool Runtime::DeleteStation(WeatherStation& station, const std::function<void()>
 }
 
 void Runtime::RequestStop() {
+    if (recorder_ != nullptr) {
+        recorder_->Abandon();  // a recording cut short by the stop is not catalogued
+    }
     if (acquisitionRunning_) {
         ui_.BeginWaitCursor();
         stopRequested_.store(true);
@@ -364,6 +368,9 @@ std::size_t Runtime::StartedThreadCount() const {
 
 RefreshResult Runtime::Refresh() {
     RefreshResult result;
+    if (recorder_ != nullptr) {
+        recorder_->Poll();
+    }
     if (!acquisitionRunning_) {
         return result;
     }
@@ -478,6 +485,12 @@ void Runtime::OnRewind(WeatherStation& station) {
 void Runtime::OnAlarmStateChanged(WeatherStation& station) {
     if (alarmHook_) {
         alarmHook_(station);
+    }
+}
+
+void Runtime::OnAlarmTriggered(WeatherStation& station, const Alarm& alarm) {
+    if (alarmTriggerHook_) {
+        alarmTriggerHook_(station, alarm);
     }
 }
 

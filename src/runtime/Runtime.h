@@ -29,6 +29,7 @@
 
 namespace svu {
 
+class Alarm;
 class Clock;
 class Settings;
 class UserInterface;
@@ -140,6 +141,11 @@ public:
     void SetRewindHook(std::function<void(WeatherStation&)> hook) { rewindHook_ = std::move(hook); }
     /// Called when an alarm changes state (pages repaint their backgrounds).
     void SetAlarmStateHook(std::function<void(WeatherStation&)> hook) { alarmHook_ = std::move(hook); }
+    /// Called on the station's thread, its lock held, when an alarm triggers (spoken alarms); it
+    /// must return at once. Set it while acquisition is off.
+    void SetAlarmTriggerHook(std::function<void(WeatherStation&, const Alarm&)> hook) {
+        alarmTriggerHook_ = std::move(hook);
+    }
 
     // ---- StationHost ----
 
@@ -149,12 +155,14 @@ public:
     void OnRewind(WeatherStation& station) override;
     void StartNextRadioStation(WeatherStation& finished) override;
     void OnAlarmStateChanged(WeatherStation& station) override;
+    void OnAlarmTriggered(WeatherStation& station, const Alarm& alarm) override;
     MailSender* Mail() override { return mail_; }
     Recorder* SoundRecorder() override { return recorder_; }
 
     // ---- Notifications ----
 
-    /// Where alarm e-mails and recordings go (nullptr: nowhere). Each must outlive acquisition.
+    /// Where alarm e-mails and recordings go (nullptr: nowhere). Each must outlive acquisition. The
+    /// refresh cycle ends a recording whose time is up; stopping acquisition abandons a running one.
     void SetMailSender(MailSender* sender) { mail_ = sender; }
     void SetSoundRecorder(Recorder* recorder) { recorder_ = recorder; }
     void OnReading(WeatherStation& station) override;
@@ -210,6 +218,7 @@ private:
 
     std::function<void(WeatherStation&)> rewindHook_;
     std::function<void(WeatherStation&)> alarmHook_;
+    std::function<void(WeatherStation&, const Alarm&)> alarmTriggerHook_;
     MailSender* mail_ = nullptr;
     Recorder* recorder_ = nullptr;
 

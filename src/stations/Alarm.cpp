@@ -172,6 +172,9 @@ void WeatherStation::EvaluateAlarms() {
                 host->SoundRecorder()->Record(
                     {name, alarm.name, alarm.recordFolder, alarm.recordLength, alarm.recordRate, alarm.recordBits});
             }
+            if (host != nullptr) {
+                host->OnAlarmTriggered(*this, alarm);
+            }
         } else if (alarm.TestClear(v)) {
             const std::string message = Message(alarm.IsAlarm() ? kAlarmCleared : kAlertCleared, alarm, readingTime);
             alarmText += message;

@@ -31,11 +31,16 @@ struct RecordingRequest {
     int bitsPerSample = 8;
 };
 
-/// Records sound on request; Record returns at once.
+/// Records sound on request; Record returns at once. A recording asked for while one runs
+/// extends it instead.
 class Recorder {
 public:
     virtual ~Recorder() = default;
     virtual void Record(const RecordingRequest& request) = 0;
+    /// Ends a recording whose time is up (the refresh cycle calls it; any thread may).
+    virtual void Poll() {}
+    /// Acquisition stops: a running recording ends at once and is not catalogued.
+    virtual void Abandon() {}
 };
 
 }  // namespace svu

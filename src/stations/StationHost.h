@@ -2,6 +2,7 @@
 
 namespace svu {
 
+class Alarm;
 class Clock;
 class MailSender;
 class Recorder;
@@ -26,6 +27,9 @@ public:
     virtual void StartNextRadioStation(WeatherStation& finished) {}
     /// An alarm of the station changed state: page backgrounds need repainting.
     virtual void OnAlarmStateChanged(WeatherStation& station) {}
+    /// An alarm of the station has just triggered (on the station's thread, its lock held; after
+    /// its message, mail and recording). Returns at once.
+    virtual void OnAlarmTriggered(WeatherStation& station, const Alarm& alarm) {}
     /// A reading has been stored and processed (on the station's thread, its lock held): the live
     /// outputs copy the new values. Returns at once.
     virtual void OnReading(WeatherStation& station) {}

@@ -3,6 +3,7 @@
 #include <mutex>
 #include <ostream>
 
+#include "outputs/AlarmSounds.h"
 #include "outputs/FtpPublisher.h"
 #include "outputs/MailOutbox.h"
 #include "runtime/Runtime.h"
@@ -48,9 +49,18 @@ struct ServiceOutputs::Parts {
     UploadLog uploadLog;
     FtpPublisher publisher;
     MailOutbox outbox;
+    AlarmSounds sounds;
 
     Parts(Context& ctx, Settings& settings, Runtime& r)
-        : runtime(r), uploadLog(ctx.err), publisher(&uploadLog), outbox(LoadMailSettings(settings), r.GetClock()) {}
+        : runtime(r),
+          uploadLog(ctx.err),
+          publisher(&uploadLog),
+          outbox(LoadMailSettings(settings), r.GetClock()),
+          sounds(settings, r.GetClock(), [](const std::string& problem) {
+              // Shown by the refresh cycle on standard error, and kept in error.txt.
+              ReportError(nullptr, problem);
+              PostNotice(nullptr, problem);
+          }) {}
 };
 
 ServiceOutputs::ServiceOutputs(Context& ctx, Settings& settings, Runtime& runtime)
@@ -59,11 +69,25 @@ ServiceOutputs::ServiceOutputs(Context& ctx, Settings& settings, Runtime& runtim
     const FtpTarget target = LoadFtpSettings(settings).Target();
     FtpPublisher& publisher = parts_->publisher;
     runtime.Web().SetUploadHook([&publisher, target](const std::string& file) { publisher.Submit(file, target); });
+    // Sound only when an alarm asks for it: a headless machine without a sound card is told of
+    // its missing input once, when a recording is first asked for, and acquisition goes on.
+    AlarmSounds& sounds = parts_->sounds;
+    if (AnyAlarmRecords(runtime.Stations())) {
+        runtime.SetSoundRecorder(&sounds.EnableRecording());
+    }
+    if (AnyAlarmSpoken(runtime.Stations(), sounds.Spoken())) {
+        AlarmSpeech& speech = sounds.EnableSpeech();
+        runtime.SetAlarmTriggerHook([&speech](WeatherStation& station, const Alarm& alarm) {
+            speech.OnAlarmTriggered(station, alarm);
+        });
+    }
 }
 
 ServiceOutputs::~ServiceOutputs() {
     parts_->runtime.Web().SetUploadHook({});
     parts_->runtime.SetMailSender(nullptr);
+    parts_->runtime.SetSoundRecorder(nullptr);
+    parts_->runtime.SetAlarmTriggerHook({});
     // The last page still going up is given a few seconds; the publisher's destructor aborts the rest.
     parts_->publisher.WaitIdleFor(std::chrono::seconds(5));
 }
