@@ -17,6 +17,7 @@
 #include "app/CStratavueView.h"
 #include "app/GuiUserInterface.h"
 #include "app/NoDataDialog.h"
+#include "app/WebDisplayLink.h"
 #include "framework/Settings.h"
 #include "framework/StringTable.h"
 #include "gadgets/BitmapGadget.h"
@@ -171,6 +172,7 @@ void CMainFrame::showEvent(QShowEvent* event) {
         initialised_ = true;
         view_->InitialUpdate();
         RebuildPageMenu();
+        webDisplay_ = std::make_unique<WebDisplayLink>(*doc_, *runtime_);
         runtime_->StartLiveOutputs();  // other programs are served once the window is up
     }
 }

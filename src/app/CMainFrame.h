@@ -24,6 +24,8 @@ class QMenu;
 
 namespace svu {
 
+class WebDisplayLink;
+
 class ChannelEditListener;
 class CStratavueDoc;
 class CStratavueView;
@@ -208,6 +210,7 @@ private:
     bool stopping_ = false;
     bool closePending_ = false;
     bool initialised_ = false;
+    std::unique_ptr<WebDisplayLink> webDisplay_;  // last: it watches the document
 };
 
 }  // namespace svu

@@ -191,7 +191,8 @@ bool WebApiServer::Authorized(const httplib::Request& req) const {
         return true;
     }
     if (req.has_header("Authorization")) {
-        const std::optional<std::string_view> token = BearerToken(req.get_header_value("Authorization"));
+        const std::string header = req.get_header_value("Authorization");
+        const std::optional<std::string_view> token = BearerToken(header);
         if (token && TokensMatch(*token, options_.token)) {
             return true;
         }

@@ -1,6 +1,7 @@
 #include "outputs/WebJson.h"
 
 #include <charconv>
+#include <cmath>
 
 #include "outputs/WebRequestParsing.h"
 
@@ -70,7 +71,11 @@ std::string LabelValue(const std::string& text) {
 
 // The shortest form that reads back exactly, with a point whatever the locale says.
 std::string Number(double value) {
-    return json(value).dump();
+    if (value == std::floor(value) && std::fabs(value) < 1e15) {
+        return std::to_string(static_cast<long long>(value));  // counts as counts: "2", not "2.0"
+    }
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
 }  // namespace
