@@ -115,6 +115,7 @@ void BM_StationReadingRequest(benchmark::State& state) {
     Fixture f;
     httplib::Client client("127.0.0.1", f.server.Port());
     client.set_keep_alive(true);
+    client.set_tcp_nodelay(true);
     for (auto _ : state) {
         const auto res = client.Get("/api/stations/Bench");
         if (!res || res->status != 200) {

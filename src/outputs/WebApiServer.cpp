@@ -127,6 +127,7 @@ bool WebApiServer::Start(const Options& options, std::vector<std::string>& probl
         }
     }
     stopping_ = false;
+    board_.Open();
     server_ = std::make_unique<httplib::Server>();
     const std::size_t threads = std::max<std::size_t>(options.threads, options.maxStreams + 4);
     server_->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
@@ -135,6 +136,9 @@ bool WebApiServer::Start(const Options& options, std::vector<std::string>& probl
     server_->set_keep_alive_max_count(100);
     server_->set_keep_alive_timeout(5);
     server_->set_payload_max_length(0);
+    // Headers and body go out in separate writes: without this each answer waits for the
+    // client's delayed acknowledgement.
+    server_->set_tcp_nodelay(true);
     Route();
     port_ = 0;
     int port = 0;

@@ -257,6 +257,11 @@ void WebBoard::Close() {
     changed_.notify_all();
 }
 
+void WebBoard::Open() {
+    std::lock_guard guard(mutex_);
+    closed_ = false;
+}
+
 void WebBoard::PushLocked(std::string type, std::shared_ptr<const WebReading> reading, std::string data) {
     events_.push_back(std::make_shared<WebEvent>(nextSeq_++, std::move(type), std::move(reading), std::move(data)));
     if (events_.size() > kKeptEvents) {

@@ -110,8 +110,10 @@ public:
     /// Waits up to `timeout` for events after `after` and hands back (up to `max` of) them in
     /// order. Behind: the one after `after` is no longer kept. Closed: Close was called.
     Wait NextEvents(uint64_t after, std::size_t max, std::chrono::milliseconds timeout, std::vector<WebEventPtr>& out);
-    /// Wakes every waiting stream for good.
+    /// Wakes every waiting stream for good (until Open).
     void Close();
+    /// Lets streams wait again (the server starts anew).
+    void Open();
 
 private:
     struct Entry {
