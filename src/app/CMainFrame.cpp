@@ -19,6 +19,7 @@
 #include "app/GuiUserInterface.h"
 #include "app/NoDataDialog.h"
 #include "app/RecordedSoundsWindow.h"
+#include "app/WebDisplayLink.h"
 #include "framework/Settings.h"
 #include "outputs/AlarmSounds.h"
 #include "platform/AudioDevice.h"
@@ -179,6 +180,7 @@ void CMainFrame::showEvent(QShowEvent* event) {
         initialised_ = true;
         view_->InitialUpdate();
         RebuildPageMenu();
+        webDisplay_ = std::make_unique<WebDisplayLink>(*doc_, *runtime_);
         runtime_->StartLiveOutputs();  // other programs are served once the window is up
     }
 }

@@ -31,6 +31,7 @@ class AlarmSounds;
 class AudioOutput;
 class ChannelEditListener;
 class RecordedSoundsWindow;
+class WebDisplayLink;
 class CStratavueDoc;
 class CStratavueView;
 class Clock;
@@ -233,6 +234,7 @@ private:
     bool stopping_ = false;
     bool closePending_ = false;
     bool initialised_ = false;
+    std::unique_ptr<WebDisplayLink> webDisplay_;  // last: it watches the document
 };
 
 }  // namespace svu

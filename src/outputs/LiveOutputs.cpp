@@ -12,6 +12,24 @@ LiveOutputs::~LiveOutputs() {
 std::vector<std::string> LiveOutputs::Start(const Settings& settings, const StationList& stations, bool running) {
     Stop();
     std::vector<std::string> problems;
+    // The web server before the live-value server: clients take the socket's appearance as the
+    // sign that acquisition is about to start, so it comes as close to that as it can.
+    const WebServerSettings web = webOverride_ ? *webOverride_ : LoadWebServerSettings(settings);
+    if (web.active != 0) {
+        auto server = std::make_unique<WebApiServer>();
+        server->SetHistoryReader(history_);
+        server->SetDisplay(webDisplay_);
+        server->OnStationsChanged(stations, StationsChange::Loaded);
+        server->OnAcquisitionChanged(running);
+        WebApiServer::Options options;
+        options.address = web.address;
+        options.port = web.port;
+        options.token = web.token;
+        options.webFolder = webFolder_.empty() ? FindDashboardFolder() : webFolder_;
+        if (server->Start(options, problems)) {
+            web_ = std::move(server);
+        }
+    }
     const LiveValuesSettings live = LoadLiveValuesSettings(settings);
     if (live.active != 0) {
         auto server = std::make_unique<LiveValueServer>();
@@ -41,6 +59,14 @@ std::vector<std::string> LiveOutputs::Start(const Settings& settings, const Stat
 void LiveOutputs::Stop() {
     server_.reset();
     mqtt_.reset();
+    web_.reset();
+}
+
+void LiveOutputs::SetWebDisplay(std::optional<WebDisplay> display) {
+    webDisplay_ = display;
+    if (web_) {
+        web_->SetDisplay(std::move(display));
+    }
 }
 
 std::vector<LiveOutput*> LiveOutputs::Running() const {
@@ -50,6 +76,9 @@ std::vector<LiveOutput*> LiveOutputs::Running() const {
     }
     if (mqtt_) {
         outputs.push_back(mqtt_.get());
+    }
+    if (web_) {
+        outputs.push_back(web_.get());
     }
     return outputs;
 }

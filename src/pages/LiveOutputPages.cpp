@@ -8,6 +8,7 @@
 #include "pages/PropertyPage.h"
 #include "pages/PropertySheet.h"
 #include "pages/Sheets.h"
+#include "pages/WebServerPage.h"
 #include "runtime/Runtime.h"
 
 namespace svu {
@@ -90,6 +91,7 @@ std::unique_ptr<PropertySheet> MakeLiveOutputSheet(QWidget* parent, Settings& se
     auto sheet = std::make_unique<PropertySheet>(parent, QStringLiteral("Live Values and MQTT"), ui);
     sheet->AddPage(std::make_unique<LiveValuesPage>(settings));
     sheet->AddPage(std::make_unique<MqttPage>(settings));
+    sheet->AddPage(MakeWebServerPage(settings));
     return sheet;
 }
 

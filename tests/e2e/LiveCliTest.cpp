@@ -55,9 +55,13 @@ TEST_F(LiveCli, AdviseSeesTheReplayedValuesOfARunningService) {
     const std::string socket = folder.File(kLiveSocketName);
     ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(socket); }));
 
-    test::CliResult r = test::RunCli({"--program-dir", folder.Path(), "live", "request", "Information", "Realtime"});
+    // The socket opens just before acquisition starts: "Realtime" turns to Yes a moment later.
+    test::CliResult r{};
+    EXPECT_TRUE(WaitFor([&] {
+        r = test::RunCli({"--program-dir", folder.Path(), "live", "request", "Information", "Realtime"});
+        return r.out == "Yes\n";
+    })) << r.out << r.err;
     EXPECT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(r.out, "Yes\n");
     r = test::RunCli({"--program-dir", folder.Path(), "live", "request", "hill", "Name3"});
     EXPECT_EQ(r.out, "Temp\n") << r.err;
     r = test::RunCli({"--program-dir", folder.Path(), "live", "request", "Hill", "Channel9"});
