@@ -13,6 +13,7 @@ packages=(
     python3 python3-pyftpdlib python3-aiosmtpd lrzsz
     libmosquitto-dev mosquitto mosquitto-clients util-linux
     scdoc lintian desktop-file-utils appstream man-db
+    python3-selenium chromium chromium-driver
 )
 
 missing=()
