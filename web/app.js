@@ -6,7 +6,7 @@
 // number by its locale. Times are shown in the station's own clock time (the offset the server
 // writes), never in the browser's time zone.
 
-import { drawDial, drawRose, drawTrend, compassPoint, sectorOf, SECTORS } from "./charts.js";
+import { drawDial, drawRose, drawTrend, compassPoint, offsetOf, roseTotals } from "./charts.js";
 import { buildPlan } from "./plan.js";
 
 const TREND_HOURS = 6;
@@ -50,16 +50,6 @@ async function getJson(path, params) {
 }
 
 // ---- Times ------------------------------------------------------------------------------------
-
-// The offset from UTC in minutes that an ISO 8601 time carries ("+01:00" -> 60, "Z" -> 0).
-export function offsetOf(iso) {
-    const m = /([+-])(\d\d):?(\d\d)$/.exec(iso ?? "");
-    if (!m) {
-        return 0;
-    }
-    const minutes = Number(m[2]) * 60 + Number(m[3]);
-    return m[1] === "-" ? -minutes : minutes;
-}
 
 // "2026-06-01" and "00:03:00" from "2026-06-01T00:03:00+01:00", as the server wrote them.
 function dateAndTime(iso) {
@@ -294,22 +284,6 @@ function dialItem(item) {
             ? `${item.label}: from ${c.text} degrees, ${compassPoint(bearing)}` : `${item.label}: no reading`);
     });
     return box;
-}
-
-// Wind run per compass sector over the window: each reading's speed times the time since the one
-// before (at most ten minutes, so a gap in the log does not count as wind).
-export function roseTotals(speeds, directions) {
-    const totals = new Array(SECTORS).fill(0);
-    const byTime = new Map(directions.map(([t, v]) => [t, v]));
-    let previous = null;
-    for (const [t, speed] of speeds) {
-        const direction = byTime.get(t);
-        if (direction !== undefined && previous !== null && speed > 0) {
-            totals[sectorOf(direction)] += speed * Math.min(t - previous, 600000) / 1000;
-        }
-        previous = t;
-    }
-    return totals;
 }
 
 function roseItem(item) {

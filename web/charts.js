@@ -117,6 +117,22 @@ export function drawRose(svg, totals) {
     svg.append(el("text", { x: size - 4, y: size - 4, class: "rose-scale", "text-anchor": "end" }, `rings ${step} %`));
 }
 
+// Wind run per compass sector over the window: each reading's speed times the time since the one
+// before (at most ten minutes, so a gap in the log does not count as wind).
+export function roseTotals(speeds, directions) {
+    const totals = new Array(SECTORS).fill(0);
+    const byTime = new Map(directions.map(([t, v]) => [t, v]));
+    let previous = null;
+    for (const [t, speed] of speeds) {
+        const direction = byTime.get(t);
+        if (direction !== undefined && previous !== null && speed > 0) {
+            totals[sectorOf(direction)] += speed * Math.min(t - previous, 600000) / 1000;
+        }
+        previous = t;
+    }
+    return totals;
+}
+
 // Round, readable steps for an axis spanning `low`..`high` (about `count` of them).
 function niceTicks(low, high, count) {
     if (!(high > low)) {
@@ -134,6 +150,16 @@ function niceTicks(low, high, count) {
     }
     const decimals = Math.max(0, -Math.floor(Math.log10(step) + 1e-9));
     return { ticks, low: first, high: last, decimals: Math.min(decimals, 6) };
+}
+
+// The offset from UTC in minutes that an ISO 8601 time carries ("+01:00" -> 60, "Z" -> 0).
+export function offsetOf(iso) {
+    const m = /([+-])(\d\d):?(\d\d)$/.exec(iso ?? "");
+    if (!m) {
+        return 0;
+    }
+    const minutes = Number(m[2]) * 60 + Number(m[3]);
+    return m[1] === "-" ? -minutes : minutes;
 }
 
 // "HH:MM" of a time given as milliseconds since the epoch plus the station's offset from UTC in

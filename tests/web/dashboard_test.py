@@ -152,7 +152,9 @@ def browser(folder):
                 "--window-size=1280,800", "--lang=en-GB", "--user-data-dir=" + os.path.join(folder, "chromium")):
         options.add_argument(arg)
     service = DriverService(CHROMEDRIVER, log_path=os.path.join(folder, "chromedriver.txt"))
-    return webdriver.Chrome(service=service, options=options)
+    driver = webdriver.Chrome(service=service, options=options)
+    driver.set_script_timeout(30)
+    return driver
 
 
 def set_viewport(driver, width, height, mobile):
@@ -174,6 +176,56 @@ const record = () => {
 };
 record();
 new MutationObserver(record).observe(document.body, {attributes: true, attributeFilter: ["data-state"]});
+"""
+
+
+# The page's own arithmetic, run in the browser on the page's modules: compass sectors at their
+# edges, the wind run of a rose (a gap in the readings does not count as wind), times in the
+# station's clock whatever the browser's zone, and the grouping made from a display's pages.
+UNIT_CHECKS = """
+const done = arguments[arguments.length - 1];
+Promise.all([import("./charts.js"), import("./plan.js")]).then(([c, p]) => {
+    const failed = [];
+    const same = (what, got, want) => {
+        if (JSON.stringify(got) !== JSON.stringify(want)) {
+            failed.push(what + ": " + JSON.stringify(got) + " instead of " + JSON.stringify(want));
+        }
+    };
+    same("sectors", [348.75, 11.24, 11.25, -10, 360, 202.5].map(c.sectorOf), [0, 0, 1, 0, 0, 9]);
+    same("point", c.compassPoint(250), "WSW");
+    const minute = 60000;
+    const speeds = [[0, 5], [minute, 5], [2 * minute, 0], [3 * minute, 4], [63 * minute, 2]];
+    const directions = [[0, 90], [minute, 90], [2 * minute, 180], [3 * minute, 270], [63 * minute, 270]];
+    const rose = c.roseTotals(speeds, directions);
+    same("wind run east", rose[4], 300);
+    same("wind run west", rose[12], 240 + 1200);
+    same("wind run elsewhere", rose.reduce((a, b) => a + b, 0), 1740);
+    same("offsets", ["2026-06-01T00:03:00+01:00", "2026-01-01T00:00:00-05:30", "2026-01-01T00:00:00Z"].map(c.offsetOf),
+         [60, -330, 0]);
+    same("clock", c.clockText(Date.parse("2026-06-01T23:59:00Z"), 60), "00:59");
+    const stations = [
+        {name: "Hill", channels: [{index: 0, name: "Wind speed", unit: "m/s"}, {index: 1, name: "Mean direction"},
+                                  {index: 2, name: "Wind direction", unit: ""}]},
+    ];
+    const item = (kind, channel, y, x) => ({kind, station: "hill", channel, label: kind, x, y});
+    const display = {pages: [
+        {name: "Wind", items: [item("graph", 0, 300, 0), item("windrose", 2, 100, 400), item("windrose", 0, 100, 0),
+                               item("value", 0, 0, 0), {kind: "text", station: null, channel: -1, label: "Title", x: 0, y: -1},
+                               {kind: "time", station: null, channel: -1, label: "", x: 900, y: -1},
+                               item("value", 7, 0, 9), {kind: "value", station: "Gone", channel: 0, label: "x", x: 0, y: 0}]},
+        {name: "Pictures only", items: [{kind: "bitmap", station: null, channel: -1, label: "", x: 0, y: 0}]},
+    ]};
+    const plan = p.buildPlan(display, stations);
+    same("pages", plan.groups.map((g) => g.title), ["Wind"]);
+    same("items", plan.groups[0].items.map((i) => i.kind), ["banner", "value", "rose", "dial", "trend"]);
+    same("title clock", plan.groups[0].items[0].clock, "time");
+    same("rose channels", [plan.groups[0].items[2].speed, plan.groups[0].items[2].direction], [0, 2]);
+    same("unit", plan.groups[0].items[1].unit, "m/s");
+    const fallback = p.buildPlan(null, stations);
+    same("one card a station", fallback.groups.map((g) => g.items.map((i) => i.kind)),
+         [["value", "value", "value", "dial", "rose", "trend"]]);
+    done(failed);
+}, (error) => done(["the modules did not load: " + error]));
 """
 
 
@@ -201,6 +253,8 @@ def run(args, folder):
         driver.get(service.url)
         driver.execute_script(WATCH_STATES)
         wait_for("the page to go live", lambda: body(driver, "connection") == "live", 30)
+        failed = driver.execute_async_script(UNIT_CHECKS)
+        check(not failed, "the page's arithmetic: " + "; ".join(failed))
 
         # Values arrive and change.
         first = wait_for("values", lambda: [v for v in values(driver) if not v.endswith("=—")] and values(driver), 30)
