@@ -24,6 +24,8 @@ const model = {
     serverSkewMs: 0,
     serverOffset: 0,
     acquisition: true,
+    known: new Set(), // every station's name (lower case), active or not
+    refused: false, // the server refused the token
 };
 
 // ---- The API ----------------------------------------------------------------------------------
@@ -165,6 +167,7 @@ async function loadAll() {
     model.serverSkewMs = Date.parse(list.time) - Date.now();
     model.serverOffset = offsetOf(list.time);
     model.stations.clear();
+    model.known = new Set(list.stations.map((info) => info.name.toLowerCase()));
     for (const info of list.stations) {
         if (info.active) {
             model.stations.set(info.name.toLowerCase(), { info, reading: null, series: new Map(), tracked: new Set(), offset: 0 });
@@ -269,6 +272,17 @@ function clockItem(item) {
     return box;
 }
 
+// A station card's line with the time of its last reading, as the station gave it.
+function readingTime(name) {
+    const line = make("p", "reading-time");
+    model.updaters.push(() => {
+        const reading = stationOf(name)?.reading;
+        const [d, t] = dateAndTime(reading?.time);
+        line.textContent = d ? `Last reading ${d} ${t}` : "No reading yet";
+    });
+    return line;
+}
+
 function dialItem(item) {
     const box = make("div", "item dial-item");
     box.setAttribute("role", "group");
@@ -356,7 +370,11 @@ function render() {
         for (const item of group.items) {
             (DRAWINGS.has(item.kind) ? drawings : grid).append(BUILDERS[item.kind](item));
         }
-        section.append(heading, grid);
+        section.append(heading);
+        if (group.station) {
+            section.append(readingTime(group.station));
+        }
+        section.append(grid);
         if (drawings.childElementCount > 0) {
             section.append(drawings);
         }
@@ -415,8 +433,16 @@ let reloading = null;
 // Fetches everything again and redraws the page; one at a time.
 function reload() {
     if (!reloading) {
-        reloading = loadAll().catch(() => {
-            setConnection("reconnecting", "Reconnecting…");
+        reloading = loadAll().then(() => {
+            model.refused = false;
+        }, (error) => {
+            model.refused = error.status === 401;
+            if (model.refused) {
+                setConnection("refused", "Access refused: open the page with its ?token=");
+            } else {
+                setConnection("reconnecting", "Reconnecting…");
+            }
+            setTimeout(reload, model.refused ? 10 * RECONNECT_MS : RECONNECT_MS);
         }).finally(() => {
             reloading = null;
         });
@@ -437,18 +463,20 @@ function connect() {
     });
     source.addEventListener("error", () => {
         failed = true;
-        setConnection("reconnecting", "Reconnecting…");
+        if (!model.refused) {
+            setConnection("reconnecting", "Reconnecting…");
+        }
         if (source.readyState === EventSource.CLOSED) {
             // Refused outright (a 503 or 401): the browser gives up, so try again ourselves.
             source = null;
-            setTimeout(connect, RECONNECT_MS);
+            setTimeout(connect, model.refused ? 10 * RECONNECT_MS : RECONNECT_MS);
         }
     });
     source.addEventListener("reading", (event) => {
         const reading = JSON.parse(event.data);
         if (applyReading(reading)) {
             refresh();
-        } else {
+        } else if (!model.known.has(String(reading.name).toLowerCase())) {
             reload(); // a station the page does not know yet
         }
     });

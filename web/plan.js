@@ -64,7 +64,7 @@ function stationPlan(info) {
     if (series.length > 0) {
         items.push({ kind: "trend", station: info.name, label: series.map((s) => s.name).join(" and "), series });
     }
-    return { title: info.name, items };
+    return { title: info.name, station: info.name, items };
 }
 
 // One display item as the dashboard shows it, or null for what it cannot show (pictures, items of
