@@ -14,6 +14,7 @@ packages=(
     libmosquitto-dev mosquitto mosquitto-clients util-linux
     scdoc lintian desktop-file-utils appstream man-db
     python3-selenium chromium chromium-driver
+    libcpp-httplib-dev
 )
 
 missing=()

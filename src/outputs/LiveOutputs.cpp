@@ -35,12 +35,36 @@ std::vector<std::string> LiveOutputs::Start(const Settings& settings, const Stat
             mqtt_ = std::move(publisher);
         }
     }
+    const WebServerSettings web = webOverride_ ? *webOverride_ : LoadWebServerSettings(settings);
+    if (web.active != 0) {
+        auto server = std::make_unique<WebApiServer>();
+        server->SetHistoryReader(history_);
+        server->SetDisplay(webDisplay_);
+        server->OnStationsChanged(stations, StationsChange::Loaded);
+        server->OnAcquisitionChanged(running);
+        WebApiServer::Options options;
+        options.address = web.address;
+        options.port = web.port;
+        options.token = web.token;
+        options.webFolder = webFolder_.empty() ? FindDashboardFolder() : webFolder_;
+        if (server->Start(options, problems)) {
+            web_ = std::move(server);
+        }
+    }
     return problems;
 }
 
 void LiveOutputs::Stop() {
     server_.reset();
     mqtt_.reset();
+    web_.reset();
+}
+
+void LiveOutputs::SetWebDisplay(std::optional<WebDisplay> display) {
+    webDisplay_ = display;
+    if (web_) {
+        web_->SetDisplay(std::move(display));
+    }
 }
 
 std::vector<LiveOutput*> LiveOutputs::Running() const {
@@ -50,6 +74,9 @@ std::vector<LiveOutput*> LiveOutputs::Running() const {
     }
     if (mqtt_) {
         outputs.push_back(mqtt_.get());
+    }
+    if (web_) {
+        outputs.push_back(web_.get());
     }
     return outputs;
 }

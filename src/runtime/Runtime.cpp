@@ -10,6 +10,7 @@
 #include "framework/TextUtil.h"
 #include "framework/UserInterface.h"
 #include "runtime/ClassTables.h"
+#include "runtime/LogHistoryReader.h"
 #include "stations/StationReports.h"
 #include "stations/WeatherStation.h"
 
@@ -102,8 +103,10 @@ Runtime::Runtime(Settings& settings, UserInterface& ui, Clock& clock)
       ui_(ui),
       clock_(clock),
       values_(std::make_unique<ValueSource>(stations_)),
+      history_(std::make_unique<LogHistoryReader>()),
       live_(std::make_unique<LiveOutputs>()) {
     RegisterAllClasses(classes_);
+    live_->SetHistoryReader(history_.get());
     const int minutes = settings.GetSettingInt(kSectionNoDataWarning, kKeyNoDataMinutes, kNoDataMinutesDefault);
     const int hours = settings.GetSettingInt(kSectionNoDataWarning, kKeyNoDataHours, kNoDataHoursDefault);
     noDataPeriod_ = (minutes + hours * 60) * 60;

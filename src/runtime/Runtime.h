@@ -121,6 +121,8 @@ public:
     void StopLiveOutputs();
     /// The live-value server and MQTT publisher started by StartLiveOutputs.
     const LiveOutputs& Live() const { return *live_; }
+    /// The same, to set up before StartLiveOutputs (the web server's address, display, files).
+    LiveOutputs& LiveSetup() { return *live_; }
 
     // ---- Hooks for the display ----
 
@@ -202,6 +204,7 @@ private:
     // Station threads read the list on every reading; it changes only on the owning thread.
     mutable std::shared_mutex outputsMutex_;
     std::vector<LiveOutput*> outputs_;
+    std::unique_ptr<HistoryReader> history_;  // the web server's reader of the logs
     std::unique_ptr<LiveOutputs> live_;  // last: stopped before anything it was told about goes
 };
 

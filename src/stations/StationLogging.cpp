@@ -110,6 +110,7 @@ void WeatherStation::LogReading() {
 }
 
 void WeatherStation::LogWriteFailed(const std::string& what) {
+    counters->logWriteErrors.fetch_add(1, std::memory_order_relaxed);
     const int reason = errno;
     ReportError(this, what);
     if (!logWriteFailing_) {

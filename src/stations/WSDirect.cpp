@@ -324,6 +324,7 @@ void WSDirect::HandleLine(const std::string& line) {
         case LineStatus::TooShort:
             return;  // not a reading (the end of a reply, a broken-off piece)
         case LineStatus::Corrupt:
+            counters->corruptLines.fetch_add(1, std::memory_order_relaxed);
             ReportError(this, Str(kRealtimeCorrupt));
             return;
         case LineStatus::Ok:

@@ -121,6 +121,7 @@ bool WSNetwork::ReadNetworkFile(std::vector<std::string>& lines) {
     };
     std::string countLine;
     if (!nextLine(countLine)) {
+        counters->corruptLines.fetch_add(1, std::memory_order_relaxed);
         ReportError(this, Str(kInputCorrupt));
         return false;
     }
@@ -130,7 +131,8 @@ bool WSNetwork::ReadNetworkFile(std::vector<std::string>& lines) {
         std::string line;
         if (!nextLine(line)) {
             lines.clear();
-            ReportError(this, Str(kInputCorrupt));
+            counters->corruptLines.fetch_add(1, std::memory_order_relaxed);
+        ReportError(this, Str(kInputCorrupt));
             return false;
         }
         lines.push_back(std::move(line));

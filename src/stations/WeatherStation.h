@@ -11,6 +11,7 @@
 #include "framework/Serializable.h"
 #include "stations/LocalTimeCache.h"
 #include "stations/LogFile.h"
+#include "stations/StationCounters.h"
 #include "stations/StationHost.h"
 
 namespace svu {
@@ -128,6 +129,7 @@ public:
         readingTime = time;
         fill(values);
         ProcessReading();
+        counters->readings.fetch_add(1, std::memory_order_relaxed);
         newData.store(true);
         if (host != nullptr) {
             host->OnReading(*this);
@@ -193,6 +195,9 @@ public:
     /// The alarm switches as this station's record holds them (written from the switches in force).
     int32_t recordDisableAllAlarms = 0;
     int32_t recordMuteAllAlarms = 0;
+
+    /// Counts for monitoring; a copy of the station gets counters of its own.
+    std::shared_ptr<StationCounters> counters = std::make_shared<StationCounters>();
 
     /// The program around a running station; set while its worker thread runs.
     StationHost* host = nullptr;

@@ -7,6 +7,7 @@
 // ending the service with its logs open.
 
 #include <chrono>
+#include <optional>
 #include <cstdlib>
 #include <ostream>
 #include <thread>
@@ -19,6 +20,8 @@
 #include "framework/SafeName.h"
 #include "framework/Settings.h"
 #include "framework/StringTable.h"
+#include "outputs/WebRequestParsing.h"
+#include "outputs/WebServerSettings.h"
 #include "runtime/Runtime.h"
 #include "stations/StationReports.h"
 #include "stations/WeatherStation.h"
@@ -82,6 +85,8 @@ int RunService(Context& ctx, Args& args) {
     std::string forText;
     const bool limited = args.Option("--for", forText);
     const long seconds = limited ? Args::ToInteger("--for", forText) : 0;
+    std::string httpText;
+    const bool http = args.Option("--http", httpText);
     args.ExpectEnd();
     if (seconds < 0) {
         throw UsageError{"--for takes a number of seconds of 0 or more"};
@@ -94,9 +99,30 @@ int RunService(Context& ctx, Args& args) {
     if (!LoadProgramStations(ctx, "run", runtime)) {
         return kExitFailure;
     }
-    // Live values and MQTT carry on without what could not be started; the reasons are shown.
+    if (http) {
+        std::string error;
+        const std::optional<HttpEndpoint> endpoint = ParseHttpEndpoint(httpText, &error);
+        if (!endpoint) {
+            throw UsageError{"--http " + httpText + ": " + error};
+        }
+        WebServerSettings web = LoadWebServerSettings(settings);
+        web.active = 1;
+        web.address = endpoint->address;
+        web.port = endpoint->port;
+        runtime.LiveSetup().SetWebServerOverride(web);
+    }
+    // Live values, MQTT and the web server carry on without what could not be started; the
+    // reasons are shown.
     for (const std::string& problem : runtime.StartLiveOutputs()) {
         ctx.err << "stratavue-cli run: " << problem << "\n";
+    }
+    if (const WebApiServer* web = runtime.Live().Web()) {
+        const std::string& address = web->Address();
+        const bool v6 = address.find(':') != std::string::npos;
+        ctx.err << "stratavue-cli run: web server on http://" << (v6 ? "[" : "") << address << (v6 ? "]" : "") << ":"
+                << web->Port() << "/" << std::endl;
+    } else if (http) {
+        return kExitFailure;  // asked for on the command line: running without it would hide the fault
     }
 
     ServiceOutputs outputs(ctx, settings, runtime);
