@@ -26,6 +26,7 @@ const model = {
     acquisition: true,
     known: new Set(), // every station's name (lower case), active or not
     refused: false, // the server refused the token
+    lastEventAt: 0, // when the stream last brought a reading (or opened)
 };
 
 // ---- The API ----------------------------------------------------------------------------------
@@ -454,7 +455,12 @@ function connect() {
     source = new EventSource(apiUrl("api/stream"));
     let failed = false;
     source.addEventListener("open", () => {
-        setConnection("live", liveText());
+        model.lastEventAt = Date.now();
+        if (polling) {
+            setConnection("polling", "Live (fetching: the event stream is held up)");
+        } else {
+            setConnection("live", liveText());
+        }
         if (failed) {
             // Back after a break (perhaps a restarted server): what the page knows may be stale.
             failed = false;
@@ -473,6 +479,7 @@ function connect() {
         }
     });
     source.addEventListener("reading", (event) => {
+        streamDelivered();
         const reading = JSON.parse(event.data);
         if (applyReading(reading)) {
             refresh();
@@ -489,12 +496,68 @@ function connect() {
     });
 }
 
+// A stream that is open but brings nothing while the stations read (a proxy or a compressing
+// server holding the events back) would freeze the page without a word: when the server reports
+// readings the stream has not brought, the page fetches the readings itself every few seconds, and
+// says so, until the stream delivers again.
+const WATCH_MS = 5000;
+const SILENT_MS = 12000;
+const POLL_MS = 2000;
+let polling = 0;
+
+function newestReadingMs() {
+    let newest = 0;
+    for (const station of model.stations.values()) {
+        newest = Math.max(newest, Date.parse(station.reading?.time ?? "") || 0);
+    }
+    return newest;
+}
+
+async function pollReadings() {
+    try {
+        const readings = await Promise.all([...model.stations.values()].map(
+            (station) => getJson(`api/stations/${encodeURIComponent(station.info.name)}`)));
+        readings.forEach(applyReading);
+        refresh();
+    } catch (error) {
+        // The server is away: the stream's own reconnecting says so.
+    }
+}
+
+async function watchStream() {
+    if (polling || !source || source.readyState !== EventSource.OPEN || Date.now() - model.lastEventAt < SILENT_MS) {
+        return;
+    }
+    try {
+        const list = await getJson("api/stations");
+        const ours = newestReadingMs();
+        const stalled = list.stations.some((info) => info.active && (Date.parse(info.lastReading ?? "") || 0) > ours);
+        if (stalled && !polling) {
+            setConnection("polling", "Live (fetching: the event stream is held up)");
+            polling = setInterval(pollReadings, POLL_MS);
+            pollReadings();
+        }
+    } catch (error) {
+        // Checked again at the next watch.
+    }
+}
+
+function streamDelivered() {
+    model.lastEventAt = Date.now();
+    if (polling) {
+        clearInterval(polling);
+        polling = 0;
+        setConnection("live", liveText());
+    }
+}
+
 async function start() {
     setConnection("connecting", "Connecting…");
     // The stream first, so no reading falls between the first fetch and the first event.
     connect();
     await reload();
     setInterval(() => model.clocks.forEach((update) => update()), 1000);
+    setInterval(watchStream, WATCH_MS);
     let resizing = 0;
     window.addEventListener("resize", () => {
         clearTimeout(resizing);
