@@ -239,7 +239,8 @@ function valueItem(item) {
     model.updaters.push(() => {
         const text = channelText(stationOf(item.station), item.channel);
         number.textContent = text === "" ? "—" : text;
-        number.classList.toggle("wordy", /[A-Za-z]{3,}/.test(text));
+        number.classList.toggle("wordy", /[A-Za-z]{3,}/.test(text) || text.length > 9);
+        number.classList.toggle("long", text.length > 6);
         box.classList.toggle("stale", text === "");
     });
     return box;

@@ -86,8 +86,8 @@ export function drawRose(svg, totals) {
     clear(svg, size, size);
     const sum = totals.reduce((a, b) => a + b, 0);
     const largest = sum > 0 ? Math.max(...totals) / sum : 0;
-    // Rings every 10 % (every 5 % for a spread-out rose), the outer one just past the longest petal.
-    const step = largest > 0.3 ? 10 : 5;
+    // At most five rings, at round percentages, the outer one just past the longest petal.
+    const step = [5, 10, 20, 25, 50].find((s) => Math.ceil((largest * 100) / s) <= 5) ?? 50;
     const rings = Math.max(1, Math.ceil((largest * 100) / step));
     const full = rings * step;
     for (let k = 1; k <= rings; ++k) {
@@ -180,6 +180,10 @@ export function drawTrend(svg, series, endMs, windowMs, offsetMinutes, width) {
     const bottom = 28;
     const plotW = width - left - right;
     const plotH = height - top - bottom;
+    // A graph with less than its window to show (the program just started) spans what there is,
+    // at least ten minutes, rather than a line squeezed against its right edge.
+    const first = Math.min(...series.map((s) => (s.points.length ? s.points[0][0] : endMs)));
+    windowMs = Math.max(Math.min(windowMs, endMs - first), 10 * 60000);
     const startMs = endMs - windowMs;
     clear(svg, width, height);
     svg.append(el("rect", { x: left, y: top, width: plotW, height: plotH, class: "trend-frame" }));

@@ -279,6 +279,17 @@ def run(args, folder):
         wait_for("a trend line", lambda: driver.execute_script(
             "return document.querySelectorAll('.trend-line').length;"), 30)
 
+        shots = os.environ.get("SVU_SCREENSHOT_DIR")
+        if shots:
+            # After the squall, with a few minutes of it in the trends.
+            wait_for("the alarm to clear", lambda: body(driver, "state") == "normal", 30)
+            time.sleep(8)
+            driver.save_screenshot(os.path.join(shots, "dashboard-desktop.png"))
+            set_viewport(driver, 390, 844, True)
+            time.sleep(1)
+            driver.save_screenshot(os.path.join(shots, "dashboard-phone.png"))
+            set_viewport(driver, 1280, 800, False)
+
         # A phone's width: nothing wider than the screen.
         set_viewport(driver, 390, 844, True)
         overflow = driver.execute_script(
@@ -296,14 +307,6 @@ def run(args, folder):
         again = wait_for("values after the restart", lambda: values(driver), 30)
         wait_for("the values to change after the restart", lambda: values(driver) != again, 30)
 
-        shots = os.environ.get("SVU_SCREENSHOT_DIR")
-        if shots:
-            wait_for("the alarm to clear", lambda: body(driver, "state") == "normal", 30)
-            time.sleep(2)
-            driver.save_screenshot(os.path.join(shots, "dashboard-desktop.png"))
-            set_viewport(driver, 390, 844, True)
-            time.sleep(1)
-            driver.save_screenshot(os.path.join(shots, "dashboard-phone.png"))
         # Last, so that the pictures are taken whatever the stream did: the readings came by the
         # event stream, not by the page's fallback of fetching them.
         connections = driver.execute_script("return [...window.seenConnections];")
