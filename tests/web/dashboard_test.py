@@ -264,9 +264,12 @@ def run(args, folder):
         check(not failed, "the page's arithmetic: " + "; ".join(failed))
 
         # Values arrive and change.
-        first = wait_for("values", lambda: [v for v in values(driver) if not v.endswith("=—")] and values(driver), 30)
-        check(any(v.startswith("Hilltop/") for v in first) and any(v.startswith("Airfield/") for v in first),
-              "both stations' values are shown: %s" % first[:6])
+        def both_stations():
+            shown = values(driver)
+            given = {v.split("/", 1)[0] for v in shown if not v.endswith("=—")}
+            return {"Hilltop", "Airfield"} <= given and shown
+
+        first = wait_for("both stations' values", both_stations, 30)
         wait_for("the values to change", lambda: values(driver) != first, 30)
 
         # The squall: red, with the alarm named in words.
