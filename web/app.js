@@ -231,7 +231,7 @@ function valueItem(item) {
     box.dataset.station = item.station ?? "";
     box.dataset.channel = String(item.channel);
     const caption = make("span", "caption", item.label);
-    const number = make("output", "number");
+    const number = make("span", "number");
     const unit = make("span", "unit", item.unit ?? "");
     caption.id = `c${model.updaters.length}`;
     box.setAttribute("aria-labelledby", caption.id);
@@ -328,7 +328,7 @@ const SERIES_COLOURS = ["#1e5ac8", "#c2570f"];
 function trendItem(item) {
     const box = make("div", "item trend-item");
     box.setAttribute("role", "group");
-    box.append(make("span", "caption", `${item.label} (the last ${TREND_HOURS} hours shown)`));
+    box.append(make("span", "caption", `${item.label} (up to the last ${TREND_HOURS} hours)`));
     const svg = svgFor(`Trend of ${item.series.map((s) => s.name).join(" and ")} over the last ${TREND_HOURS} hours`, "trend");
     const legend = make("ul", "legend");
     item.series.forEach((s, k) => {
