@@ -14,6 +14,7 @@ packages=(
     libmosquitto-dev mosquitto mosquitto-clients util-linux
     scdoc lintian desktop-file-utils appstream man-db
     portaudio19-dev sox libespeak-ng-dev espeak-ng-data
+    python3-selenium chromium chromium-driver
     libcpp-httplib-dev
 )
 
