@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/CountingAllocator.h"
 #include "derived/ProcessedAngleAverage.h"
 #include "derived/ProcessedChannelRatio.h"
 #include "derived/ProcessedRollingAverage.h"
@@ -109,6 +110,7 @@ public:
     }
     void UInt32(const char*, uint32_t&) override {}
     void UInt16(const char*, uint16_t&) override {}
+    void UInt8(const char*, uint8_t&) override {}
     void Bool32(const char*, int32_t&) override {}
     void Float(const char*, float&) override {}
     void Double(const char*, double&) override {}
@@ -159,11 +161,15 @@ void ProcessReadingAllKinds(benchmark::State& state) {
     for (int n = 0; n <= 3600; ++n) {
         reading();
     }
+    const long long before = bench::AllocationCount().load();
     for (auto _ : state) {
         reading();
     }
+    const long long allocations = bench::AllocationCount().load() - before;
     state.counters["readings_per_s"] =
         benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["allocations_per_reading"] =
+        benchmark::Counter(static_cast<double>(allocations) / static_cast<double>(state.iterations()));
     st.CloseLogFile();
     std::filesystem::remove_all(folder);
 }
