@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -39,6 +40,100 @@ void AppendExponent(char*& out, int exponent) {
     *out++ = static_cast<char>('0' + e % 10);
 }
 
+// The decimal digits of |value| rounded to `precision` significant digits, most significant first,
+// and the decimal exponent of the first: what printf's "%e" conversion inside "%g" computes.
+struct Rounded {
+    char digits[kNumberTextSize];
+    int count = 0;
+    int exponent = 0;
+};
+
+// Powers of ten that a double holds exactly.
+constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The common case in one multiplication: |value| scaled by an exact power of ten so that `precision`
+// digits stand before the point, then rounded to an integer. The product is correctly rounded, so
+// it is within a hair of the exact product; unless that hair could cross a half (a tie, or all but
+// one), the integer is the rounding of the exact value. False when the value is out of reach.
+bool RoundByScaling(double magnitude, int precision, Rounded& out) {
+    if (precision > 9 || !(magnitude >= 1e-15 && magnitude < 1e15)) {
+        return false;
+    }
+    int e2 = 0;
+    std::frexp(magnitude, &e2);
+    int exponent = static_cast<int>(std::floor((e2 - 1) * 0.30102999566398120));
+    const double top = kExactPowers[precision];
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const int k = precision - 1 - exponent;
+        if (k > 22 || k < -22) {
+            return false;
+        }
+        const double m = k >= 0 ? magnitude * kExactPowers[k] : magnitude / kExactPowers[-k];
+        const double whole = std::floor(m);
+        const double fraction = m - whole;
+        if (std::fabs(fraction - 0.5) < 1e-6) {
+            return false;  // too near a half to tell which way the exact value rounds
+        }
+        const double r = fraction > 0.5 ? whole + 1 : whole;
+        if (r >= top) {
+            ++exponent;  // ten digits or more: one place further (99999.7 is 1.0000E+05)
+            continue;
+        }
+        if (r < top / 10) {
+            --exponent;
+            continue;
+        }
+        auto n = static_cast<uint64_t>(r);
+        for (int i = precision - 1; i >= 0; --i) {
+            out.digits[i] = static_cast<char>('0' + n % 10);
+            n /= 10;
+        }
+        out.count = precision;
+        out.exponent = exponent;
+        return true;
+    }
+    return false;
+}
+
+// The shortest text that reads back as the value, rounded to the precision, is printf's text
+// except when the shortest digits end exactly half way ("...5" one place past the precision): the
+// value itself may then lie on either side of the half. False in that case.
+bool RoundShortest(double magnitude, int precision, Rounded& out) {
+    char shortest[kNumberTextSize];
+    const auto result = std::to_chars(shortest, shortest + sizeof shortest, magnitude, std::chars_format::scientific);
+    const char* p = shortest;
+    const char* end = result.ptr;
+    int count = 0;
+    for (; p < end && *p != 'e'; ++p) {
+        if (*p != '.') {
+            out.digits[count++] = *p;
+        }
+    }
+    std::from_chars(p + 1 + (p[1] == '+' ? 1 : 0), end, out.exponent);
+    if (count > precision) {
+        if (count == precision + 1 && out.digits[precision] == '5') {
+            return false;
+        }
+        const bool up = out.digits[precision] >= '5';
+        count = precision;
+        if (up) {
+            int i = count - 1;
+            while (i >= 0 && out.digits[i] == '9') {
+                out.digits[i--] = '0';
+            }
+            if (i >= 0) {
+                ++out.digits[i];
+            } else {
+                out.digits[0] = '1';  // 9.9999|9 becomes 1.0000 of the next power of ten
+                ++out.exponent;
+            }
+        }
+    }
+    out.count = count;
+    return true;
+}
+
 }  // namespace
 
 std::size_t FormatGTo(char* buf, double value, int precision) {
@@ -47,53 +142,23 @@ std::size_t FormatGTo(char* buf, double value, int precision) {
     } else if (precision > 17) {
         precision = 17;  // the longest that kNumberTextSize holds
     }
-    if (precision > kShortestPrecision || (value != 0.0 && std::fabs(value) < std::numeric_limits<double>::min())) {
-        return ExactG(buf, value, precision);  // long precisions and subnormal values
+    // Long precisions and subnormal values: rounding the shortest digits would not be exact.
+    const double magnitude = std::fabs(value);
+    if (precision > kShortestPrecision || (value != 0.0 && magnitude < std::numeric_limits<double>::min())) {
+        return ExactG(buf, value, precision);
     }
-    // The shortest text that reads back as the value, rounded to the precision, is printf's text
-    // except when the shortest digits end exactly half way ("...5" one place past the precision):
-    // the value itself may then lie on either side of the half, and only the exact path knows.
-    char shortest[kNumberTextSize];
-    const auto result = std::to_chars(shortest, shortest + sizeof shortest, value, std::chars_format::scientific);
-    const char* p = shortest;
-    const char* end = result.ptr;
-    const bool negative = *p == '-';
-    if (negative) {
-        ++p;
+    Rounded rounded;
+    if (!RoundByScaling(magnitude, precision, rounded) && !RoundShortest(magnitude, precision, rounded)) {
+        return ExactG(buf, value, precision);
     }
-    char digits[kNumberTextSize];
-    int count = 0;
-    for (; p < end && *p != 'e'; ++p) {
-        if (*p != '.') {
-            digits[count++] = *p;
-        }
-    }
-    int exponent = 0;
-    std::from_chars(p + 1 + (p[1] == '+' ? 1 : 0), end, exponent);
-    if (count > precision) {
-        if (count == precision + 1 && digits[precision] == '5') {
-            return ExactG(buf, value, precision);
-        }
-        const bool up = digits[precision] >= '5';
-        count = precision;
-        if (up) {
-            int i = count - 1;
-            while (i >= 0 && digits[i] == '9') {
-                digits[i--] = '0';
-            }
-            if (i >= 0) {
-                ++digits[i];
-            } else {
-                digits[0] = '1';  // 9.9999|9 becomes 1.0000 of the next power of ten
-                ++exponent;
-            }
-        }
-    }
+    const char* digits = rounded.digits;
+    int count = rounded.count;
+    const int exponent = rounded.exponent;
     while (count > 1 && digits[count - 1] == '0') {
         --count;
     }
     char* out = buf;
-    if (negative) {
+    if (std::signbit(value)) {
         *out++ = '-';
     }
     if (exponent < -4 || exponent >= precision) {
