@@ -60,9 +60,11 @@ bool RoundByScaling(double magnitude, int precision, Rounded& out) {
     if (precision > 9 || !(magnitude >= 1e-15 && magnitude < 1e15)) {
         return false;
     }
-    int e2 = 0;
-    std::frexp(magnitude, &e2);
-    int exponent = static_cast<int>(std::floor((e2 - 1) * 0.30102999566398120));
+    // The binary exponent gives the decimal one, or one less (78913 / 2^18 is just under log10 2).
+    uint64_t bits = 0;
+    std::memcpy(&bits, &magnitude, sizeof bits);
+    const int e2 = static_cast<int>((bits >> 52) & 0x7FF) - 1023;
+    int exponent = (e2 * 78913) >> 18;
     const double top = kExactPowers[precision];
     for (int attempt = 0; attempt < 3; ++attempt) {
         const int k = precision - 1 - exponent;
@@ -70,21 +72,21 @@ bool RoundByScaling(double magnitude, int precision, Rounded& out) {
             return false;
         }
         const double m = k >= 0 ? magnitude * kExactPowers[k] : magnitude / kExactPowers[-k];
-        const double whole = std::floor(m);
-        const double fraction = m - whole;
+        const auto whole = static_cast<uint64_t>(m);  // m is positive and below 2^63
+        const double fraction = m - static_cast<double>(whole);
         if (std::fabs(fraction - 0.5) < 1e-6) {
             return false;  // too near a half to tell which way the exact value rounds
         }
-        const double r = fraction > 0.5 ? whole + 1 : whole;
-        if (r >= top) {
+        const uint64_t r = fraction > 0.5 ? whole + 1 : whole;
+        if (static_cast<double>(r) >= top) {
             ++exponent;  // ten digits or more: one place further (99999.7 is 1.0000E+05)
             continue;
         }
-        if (r < top / 10) {
+        if (static_cast<double>(r) < top / 10) {
             --exponent;
             continue;
         }
-        auto n = static_cast<uint64_t>(r);
+        uint64_t n = r;
         for (int i = precision - 1; i >= 0; --i) {
             out.digits[i] = static_cast<char>('0' + n % 10);
             n /= 10;
