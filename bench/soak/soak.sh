@@ -32,4 +32,4 @@ for _ in $(seq 100); do
     fi
     sleep 0.05
 done
-SVU_SOAK_MQTT_PORT=$port "$build/bench_soak"
+SVU_SOAK_MQTT_PORT=$port "$build/bench/bench_soak"
