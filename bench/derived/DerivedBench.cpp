@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/CountingAllocator.h"
 #include "derived/ProcessedAngleAverage.h"
 #include "derived/ProcessedChannelRatio.h"
 #include "derived/ProcessedRollingAverage.h"
@@ -160,11 +161,15 @@ void ProcessReadingAllKinds(benchmark::State& state) {
     for (int n = 0; n <= 3600; ++n) {
         reading();
     }
+    const long long before = bench::AllocationCount().load();
     for (auto _ : state) {
         reading();
     }
+    const long long allocations = bench::AllocationCount().load() - before;
     state.counters["readings_per_s"] =
         benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["allocations_per_reading"] =
+        benchmark::Counter(static_cast<double>(allocations) / static_cast<double>(state.iterations()));
     st.CloseLogFile();
     std::filesystem::remove_all(folder);
 }

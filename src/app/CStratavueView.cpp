@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "Version.h"
+#include "framework/StartupTrace.h"
 #include "framework/UserInterface.h"
 #include "gadgets/GadgetKinds.h"
 #include "pages/GadgetSheetRegistry.h"
@@ -262,6 +263,8 @@ void CStratavueView::PaintBackground(QPainter& painter, const QRect& area, const
 void CStratavueView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     PaintBackground(painter, event->rect(), ScrollPosition(), viewport()->size());
+    static std::atomic<bool> painted{false};
+    TraceStartup(painted, "first painted page");
 }
 
 void CStratavueView::RenderPage(QPainter& painter, const QSize& size) {

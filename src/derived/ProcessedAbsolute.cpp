@@ -3,17 +3,16 @@
 #include <cmath>
 
 #include "derived/Formulas.h"
-#include "derived/ValueParse.h"
 #include "framework/FieldVisitor.h"
 
 namespace svu {
 
 void ProcessedAbsolute::Calculate(int outputChannel) {
-    const std::string* source = SourceText(sourceChannel);
-    if (source == nullptr) {
+    const std::optional<double> source = SourceNumber(sourceChannel);
+    if (!source) {
         return;
     }
-    WriteNumber(outputChannel, std::fabs(ParseValue(*source)));
+    WriteNumber(outputChannel, std::fabs(*source));
 }
 
 void ProcessedAbsolute::VisitFields(FieldVisitor& v) {

@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "derived/Formulas.h"
-#include "derived/ValueParse.h"
 #include "framework/FieldVisitor.h"
 
 namespace svu {
@@ -13,8 +12,8 @@ constexpr double kRadiansPerDegree = 0.01745329251;
 }  // namespace
 
 void ProcessedAngleAverage::Calculate(int outputChannel) {
-    const std::string* source = SourceText(sourceChannel);
-    if (source == nullptr) {
+    const std::optional<double> source = SourceNumber(sourceChannel);
+    if (!source) {
         return;
     }
     // The same arithmetic on the way in and on the way out, so the exact sums cancel to the bit.
@@ -32,7 +31,7 @@ void ProcessedAngleAverage::Calculate(int outputChannel) {
         }
     };
     samples.Push(
-        Sample{ReadingTime(), static_cast<float>(ParseValue(*source))}, windowSeconds,
+        Sample{ReadingTime(), static_cast<float>(*source)}, windowSeconds,
         [&update](const Sample& previous, const Sample& sample) { update(previous, sample, true); },
         [&update](const Sample& oldest, const Sample& next) { update(oldest, next, false); });
     if (samples.Size() == 1) {

@@ -1,17 +1,16 @@
 #include "derived/ProcessedBeaufort.h"
 
 #include "derived/Formulas.h"
-#include "derived/ValueParse.h"
 #include "framework/FieldVisitor.h"
 
 namespace svu {
 
 void ProcessedBeaufort::Calculate(int outputChannel) {
-    const std::string* source = SourceText(sourceChannel);
-    if (source == nullptr) {
+    const std::optional<double> source = SourceNumber(sourceChannel);
+    if (!source) {
         return;
     }
-    const int force = BeaufortForce(ParseValue(*source));
+    const int force = BeaufortForce(*source);
     if (textDescription != 0) {
         WriteText(outputChannel, BeaufortText(force));
     } else {

@@ -9,8 +9,8 @@
 namespace svu {
 
 void ProcessedChannelRatio::Calculate(int outputChannel) {
-    const std::string* numerator = SourceText(numeratorChannel);
-    if (numerator == nullptr || remoteStation == nullptr || station == nullptr) {
+    const std::optional<double> numerator = SourceNumber(numeratorChannel);
+    if (!numerator || remoteStation == nullptr || station == nullptr) {
         return;
     }
     if (!CopyRemoteValue(*station, *remoteStation, remoteChannel, divisorText)) {
@@ -21,7 +21,7 @@ void ProcessedChannelRatio::Calculate(int outputChannel) {
         WriteText(outputChannel, "");
         return;
     }
-    const float n = static_cast<float>(ParseValue(*numerator));
+    const float n = static_cast<float>(*numerator);
     WriteNumber(outputChannel, n / divisor);
 }
 

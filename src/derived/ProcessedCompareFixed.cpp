@@ -1,18 +1,17 @@
 #include "derived/ProcessedCompareFixed.h"
 
 #include "derived/Formulas.h"
-#include "derived/ValueParse.h"
 #include "framework/FieldVisitor.h"
 
 namespace svu {
 
 void ProcessedCompareFixed::Calculate(int outputChannel) {
-    const std::string* source = SourceText(sourceChannel);
-    if (source == nullptr) {
+    const std::optional<double> source = SourceNumber(sourceChannel);
+    if (!source) {
         return;
     }
     WriteText(outputChannel,
-              CompareWithFixed(static_cast<float>(ParseValue(*source)), operatorIndex, fixedValue) ? "1" : "0");
+              CompareWithFixed(static_cast<float>(*source), operatorIndex, fixedValue) ? "1" : "0");
 }
 
 void ProcessedCompareFixed::VisitFields(FieldVisitor& v) {

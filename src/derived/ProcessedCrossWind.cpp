@@ -1,22 +1,21 @@
 #include "derived/ProcessedCrossWind.h"
 
 #include "derived/Formulas.h"
-#include "derived/ValueParse.h"
 #include "framework/FieldVisitor.h"
 
 namespace svu {
 
 void ProcessedCrossWind::Calculate(int outputChannel) {
-    const std::string* direction = SourceText(directionChannel);
-    if (direction == nullptr) {
+    const std::optional<double> direction = SourceNumber(directionChannel);
+    if (!direction) {
         return;
     }
-    const std::string* speed = SourceText(speedChannel);
-    if (speed == nullptr) {
+    const std::optional<double> speed = SourceNumber(speedChannel);
+    if (!speed) {
         return;
     }
     WriteNumber(outputChannel,
-                CrossWindComponent(static_cast<float>(ParseValue(*direction)), ParseValue(*speed), referenceAngle));
+                CrossWindComponent(static_cast<float>(*direction), *speed, referenceAngle));
 }
 
 void ProcessedCrossWind::VisitFields(FieldVisitor& v) {

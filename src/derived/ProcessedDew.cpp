@@ -1,17 +1,16 @@
 #include "derived/ProcessedDew.h"
 
 #include "derived/Formulas.h"
-#include "derived/ValueParse.h"
 #include "framework/FieldVisitor.h"
 
 namespace svu {
 
 void ProcessedDew::Calculate(int outputChannel) {
-    const std::string* vapour = SourceText(vapourChannel);
-    if (vapour == nullptr) {
+    const std::optional<double> vapour = SourceNumber(vapourChannel);
+    if (!vapour) {
         return;
     }
-    if (const auto dew = DewPoint(ParseValue(*vapour))) {
+    if (const auto dew = DewPoint(*vapour)) {
         WriteNumber(outputChannel, *dew);
     }
 }

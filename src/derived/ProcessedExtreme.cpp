@@ -1,6 +1,5 @@
 #include "derived/ProcessedExtreme.h"
 
-#include "derived/ValueParse.h"
 #include "framework/FieldVisitor.h"
 
 namespace svu {
@@ -17,7 +16,7 @@ void ProcessedExtreme::Calculate(int outputChannel) {
     }
     // Compared in single precision on both sides, so a later reading equal to the extreme never
     // replaces its text, for the minimum as for the maximum.
-    const float value = static_cast<float>(ParseValue(*source));
+    const float value = static_cast<float>(*SourceNumber(sourceChannel));
     if (restart) {
         restart = false;
         extremeValue = value;

@@ -1,22 +1,21 @@
 #include "derived/ProcessedHeadWind.h"
 
 #include "derived/Formulas.h"
-#include "derived/ValueParse.h"
 #include "framework/FieldVisitor.h"
 
 namespace svu {
 
 void ProcessedHeadWind::Calculate(int outputChannel) {
-    const std::string* direction = SourceText(directionChannel);
-    if (direction == nullptr) {
+    const std::optional<double> direction = SourceNumber(directionChannel);
+    if (!direction) {
         return;
     }
-    const std::string* speed = SourceText(speedChannel);
-    if (speed == nullptr) {
+    const std::optional<double> speed = SourceNumber(speedChannel);
+    if (!speed) {
         return;
     }
     WriteNumber(outputChannel,
-                HeadWindComponent(static_cast<float>(ParseValue(*direction)), ParseValue(*speed), referenceAngle));
+                HeadWindComponent(static_cast<float>(*direction), *speed, referenceAngle));
 }
 
 void ProcessedHeadWind::VisitFields(FieldVisitor& v) {

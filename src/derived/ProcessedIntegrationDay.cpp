@@ -1,6 +1,5 @@
 #include "derived/ProcessedIntegrationDay.h"
 
-#include "derived/ValueParse.h"
 #include "framework/FieldVisitor.h"
 
 namespace svu {
@@ -10,8 +9,8 @@ constexpr double kDaysPerSecond = 1.1574074074074073e-05;
 }  // namespace
 
 void ProcessedIntegrationDay::Calculate(int outputChannel) {
-    const std::string* source = SourceText(sourceChannel);
-    if (source == nullptr) {
+    const std::optional<double> source = SourceNumber(sourceChannel);
+    if (!source) {
         return;
     }
     const TimeT now = ReadingTime();
@@ -23,7 +22,7 @@ void ProcessedIntegrationDay::Calculate(int outputChannel) {
     if (!restart) {
         // The value at the end of an interval stands for the whole interval.
         const double dt = static_cast<double>(now - lastTime);
-        const double x = ParseValue(*source);
+        const double x = *source;
         if (above != 0 && x > referenceValue) {
             accumulated += (x - referenceValue) * kDaysPerSecond * dt;
         } else if (above == 0 && x < referenceValue) {

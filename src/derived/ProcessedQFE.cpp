@@ -1,21 +1,20 @@
 #include "derived/ProcessedQFE.h"
 
 #include "derived/Formulas.h"
-#include "derived/ValueParse.h"
 #include "framework/FieldVisitor.h"
 
 namespace svu {
 
 void ProcessedQFE::Calculate(int outputChannel) {
-    const std::string* pressure = SourceText(pressureChannel);
-    if (pressure == nullptr) {
+    const std::optional<double> pressure = SourceNumber(pressureChannel);
+    if (!pressure) {
         return;
     }
-    const std::string* temperature = SourceText(temperatureChannel);
-    if (temperature == nullptr) {
+    const std::optional<double> temperature = SourceNumber(temperatureChannel);
+    if (!temperature) {
         return;
     }
-    WriteNumber(outputChannel, QfePressure(ParseValue(*pressure), ParseValue(*temperature), sensorHeight));
+    WriteNumber(outputChannel, QfePressure(*pressure, *temperature, sensorHeight));
 }
 
 void ProcessedQFE::VisitFields(FieldVisitor& v) {

@@ -1,17 +1,16 @@
 #include "derived/ProcessedQNH.h"
 
 #include "derived/Formulas.h"
-#include "derived/ValueParse.h"
 #include "framework/FieldVisitor.h"
 
 namespace svu {
 
 void ProcessedQNH::Calculate(int outputChannel) {
-    const std::string* qfe = SourceText(sourceChannel);
-    if (qfe == nullptr) {
+    const std::optional<double> qfe = SourceNumber(sourceChannel);
+    if (!qfe) {
         return;
     }
-    WriteNumber(outputChannel, QnhPressure(ParseValue(*qfe), runwayHeight));
+    WriteNumber(outputChannel, QnhPressure(*qfe, runwayHeight));
 }
 
 void ProcessedQNH::VisitFields(FieldVisitor& v) {

@@ -1,6 +1,5 @@
 #include "derived/ProcessedRollingAverage.h"
 
-#include "derived/ValueParse.h"
 #include "framework/FieldVisitor.h"
 
 namespace svu {
@@ -12,12 +11,12 @@ double Weighted(const Sample& previous, const Sample& sample) {
 }  // namespace
 
 void ProcessedRollingAverage::Calculate(int outputChannel) {
-    const std::string* source = SourceText(sourceChannel);
-    if (source == nullptr) {
+    const std::optional<double> source = SourceNumber(sourceChannel);
+    if (!source) {
         return;
     }
     samples.Push(
-        Sample{ReadingTime(), static_cast<float>(ParseValue(*source))}, windowSeconds,
+        Sample{ReadingTime(), static_cast<float>(*source)}, windowSeconds,
         [this](const Sample& previous, const Sample& sample) { weightedSum.Add(Weighted(previous, sample)); },
         [this](const Sample& oldest, const Sample& next) { weightedSum.Subtract(Weighted(oldest, next)); });
     const int64_t span = samples.SpanSeconds();

@@ -1,16 +1,15 @@
 #include "derived/ProcessedRollingMaximum.h"
 
-#include "derived/ValueParse.h"
 #include "framework/FieldVisitor.h"
 
 namespace svu {
 
 void ProcessedRollingMaximum::Calculate(int outputChannel) {
-    const std::string* source = SourceText(sourceChannel);
-    if (source == nullptr) {
+    const std::optional<double> source = SourceNumber(sourceChannel);
+    if (!source) {
         return;
     }
-    const Sample sample{ReadingTime(), static_cast<float>(ParseValue(*source))};
+    const Sample sample{ReadingTime(), static_cast<float>(*source)};
     const auto none = [](const Sample&, const Sample&) {};
     samples.Push(sample, windowSeconds, none, none);
     maximum.Push(samples.OldestNumber() + samples.Size() - 1, sample.value);

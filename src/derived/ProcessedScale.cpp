@@ -1,17 +1,16 @@
 #include "derived/ProcessedScale.h"
 
 #include "derived/Formulas.h"
-#include "derived/ValueParse.h"
 #include "framework/FieldVisitor.h"
 
 namespace svu {
 
 void ProcessedScale::Calculate(int outputChannel) {
-    const std::string* source = SourceText(sourceChannel);
-    if (source == nullptr) {
+    const std::optional<double> source = SourceNumber(sourceChannel);
+    if (!source) {
         return;
     }
-    WriteNumber(outputChannel, ScaleValue(ParseValue(*source), gain, offset));
+    WriteNumber(outputChannel, ScaleValue(*source, gain, offset));
 }
 
 void ProcessedScale::VisitFields(FieldVisitor& v) {

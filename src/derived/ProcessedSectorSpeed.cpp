@@ -1,22 +1,21 @@
 #include "derived/ProcessedSectorSpeed.h"
 
 #include "derived/Formulas.h"
-#include "derived/ValueParse.h"
 #include "framework/FieldVisitor.h"
 
 namespace svu {
 
 void ProcessedSectorSpeed::Calculate(int outputChannel) {
-    const std::string* direction = SourceText(directionChannel);
-    if (direction == nullptr) {
+    const std::optional<double> direction = SourceNumber(directionChannel);
+    if (!direction) {
         return;
     }
-    const std::string* speed = SourceText(speedChannel);
-    if (speed == nullptr) {
+    const std::optional<double> speed = SourceNumber(speedChannel);
+    if (!speed) {
         return;
     }
-    const float d = static_cast<float>(ParseValue(*direction));
-    const float s = static_cast<float>(ParseValue(*speed));
+    const float d = static_cast<float>(*direction);
+    const float s = static_cast<float>(*speed);
     WriteText(outputChannel, s > speedThreshold && InSector(d, sectorFrom, sectorTo) ? "1" : "0");
 }
 

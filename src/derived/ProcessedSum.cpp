@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "derived/ValueParse.h"
 #include "framework/FieldVisitor.h"
 
 namespace svu {
@@ -10,8 +9,8 @@ namespace svu {
 void ProcessedSum::Calculate(int outputChannel) {
     float sum = 0.0f;
     for (const uint32_t entry : channels) {
-        if (const std::string* text = SourceText(static_cast<int32_t>(entry))) {
-            sum = static_cast<float>(sum + ParseValue(*text));
+        if (const std::optional<double> number = SourceNumber(static_cast<int32_t>(entry))) {
+            sum = static_cast<float>(sum + *number);
         }
     }
     WriteNumber(outputChannel, sum);

@@ -1,6 +1,5 @@
 #include "derived/ProcessedSunshineHours.h"
 
-#include "derived/ValueParse.h"
 #include "framework/FieldVisitor.h"
 
 namespace svu {
@@ -10,13 +9,13 @@ constexpr float kHoursPerSecond = 0.00027777778f;
 }  // namespace
 
 void ProcessedSunshineHours::Calculate(int outputChannel) {
-    const std::string* source = SourceText(sourceChannel);
-    if (source == nullptr) {
+    const std::optional<double> source = SourceNumber(sourceChannel);
+    if (!source) {
         return;
     }
     const TimeT now = ReadingTime();
     const int day = localTime.Get(now).day;
-    const float value = static_cast<float>(ParseValue(*source));
+    const float value = static_cast<float>(*source);
     if (started) {
         if (day != lastDay) {
             hours = 0.0;

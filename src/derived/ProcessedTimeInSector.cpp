@@ -3,7 +3,6 @@
 #include <bit>
 
 #include "derived/Formulas.h"
-#include "derived/ValueParse.h"
 #include "framework/FieldVisitor.h"
 
 namespace svu {
@@ -30,13 +29,13 @@ void ProcessedTimeInSector::FollowSector() {
 }
 
 void ProcessedTimeInSector::Calculate(int outputChannel) {
-    const std::string* direction = SourceText(directionChannel);
-    if (direction == nullptr) {
+    const std::optional<double> direction = SourceNumber(directionChannel);
+    if (!direction) {
         return;
     }
     FollowSector();
     samples.Push(
-        Sample{ReadingTime(), static_cast<float>(ParseValue(*direction))}, windowSeconds,
+        Sample{ReadingTime(), static_cast<float>(*direction)}, windowSeconds,
         [this](const Sample& previous, const Sample& sample) { insideSeconds += InsideSeconds(previous, sample); },
         [this](const Sample& oldest, const Sample& next) { insideSeconds -= InsideSeconds(oldest, next); });
     const int64_t span = samples.SpanSeconds();

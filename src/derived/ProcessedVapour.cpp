@@ -1,21 +1,20 @@
 #include "derived/ProcessedVapour.h"
 
 #include "derived/Formulas.h"
-#include "derived/ValueParse.h"
 #include "framework/FieldVisitor.h"
 
 namespace svu {
 
 void ProcessedVapour::Calculate(int outputChannel) {
-    const std::string* temperature = SourceText(temperatureChannel);
-    if (temperature == nullptr) {
+    const std::optional<double> temperature = SourceNumber(temperatureChannel);
+    if (!temperature) {
         return;
     }
-    const std::string* humidity = SourceText(humidityChannel);
-    if (humidity == nullptr) {
+    const std::optional<double> humidity = SourceNumber(humidityChannel);
+    if (!humidity) {
         return;
     }
-    WriteNumber(outputChannel, VapourPressure(static_cast<float>(ParseValue(*temperature)), ParseValue(*humidity)));
+    WriteNumber(outputChannel, VapourPressure(static_cast<float>(*temperature), *humidity));
 }
 
 void ProcessedVapour::VisitFields(FieldVisitor& v) {

@@ -1,27 +1,26 @@
 #include "derived/ProcessedWetBulb.h"
 
 #include "derived/Formulas.h"
-#include "derived/ValueParse.h"
 #include "framework/FieldVisitor.h"
 
 namespace svu {
 
 void ProcessedWetBulb::Calculate(int outputChannel) {
-    const std::string* pressure = SourceText(pressureChannel);
-    if (pressure == nullptr) {
+    const std::optional<double> pressure = SourceNumber(pressureChannel);
+    if (!pressure) {
         return;
     }
-    const std::string* humidity = SourceText(humidityChannel);
-    if (humidity == nullptr) {
+    const std::optional<double> humidity = SourceNumber(humidityChannel);
+    if (!humidity) {
         return;
     }
-    const std::string* temperature = SourceText(temperatureChannel);
-    if (temperature == nullptr) {
+    const std::optional<double> temperature = SourceNumber(temperatureChannel);
+    if (!temperature) {
         return;
     }
     // Without humidity there is no dew point and so no wet bulb: the output keeps its text.
-    if (const auto wetBulb = WetBulbTemperature(static_cast<float>(ParseValue(*temperature)), ParseValue(*humidity),
-                                                ParseValue(*pressure))) {
+    if (const auto wetBulb = WetBulbTemperature(static_cast<float>(*temperature), *humidity,
+                                                *pressure)) {
         WriteNumber(outputChannel, *wetBulb);
     }
 }

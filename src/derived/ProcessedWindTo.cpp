@@ -1,17 +1,16 @@
 #include "derived/ProcessedWindTo.h"
 
 #include "derived/Formulas.h"
-#include "derived/ValueParse.h"
 #include "framework/FieldVisitor.h"
 
 namespace svu {
 
 void ProcessedWindTo::Calculate(int outputChannel) {
-    const std::string* source = SourceText(sourceChannel);
-    if (source == nullptr) {
+    const std::optional<double> source = SourceNumber(sourceChannel);
+    if (!source) {
         return;
     }
-    WriteNumber(outputChannel, WindToDirection(ParseValue(*source)));
+    WriteNumber(outputChannel, WindToDirection(*source));
 }
 
 void ProcessedWindTo::VisitFields(FieldVisitor& v) {

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 
 #include <algorithm>
 #include <climits>
@@ -98,6 +99,73 @@ T ParseInteger(std::string_view text) {
     return value == kMin ? kMax : static_cast<T>(-value);
 }
 
+// The usual channel text ("12.3", "-0.25", "1013.2", "1E-05") converted in one correctly rounded
+// operation: at most 15 significant digits make an exact integer and ten to a power of at most 22
+// is exact, so their product or quotient is the correctly rounded value, as from_chars gives.
+// `p` is at a digit or a point; false (nothing decided) for anything longer or larger.
+bool ParseShortDecimal(const char* p, const char* end, double& value) {
+    uint64_t mantissa = 0;
+    int significant = 0;
+    int scale = 0;
+    bool anyDigit = false;
+    for (; p < end && IsDigit(*p); ++p) {
+        anyDigit = true;
+        if (mantissa != 0 || *p != '0') {
+            if (++significant > 15) {
+                return false;
+            }
+            mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
+        }
+    }
+    if (p < end && *p == '.') {
+        for (++p; p < end && IsDigit(*p); ++p) {
+            anyDigit = true;
+            if (mantissa != 0 || *p != '0') {
+                if (++significant > 15) {
+                    return false;
+                }
+                mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
+            }
+            --scale;
+        }
+    }
+    if (!anyDigit) {
+        value = 0.0;  // a lone point
+        return true;
+    }
+    if (p < end && (*p == 'e' || *p == 'E')) {
+        const char* q = p + 1;
+        bool negative = false;
+        if (q < end && (*q == '+' || *q == '-')) {
+            negative = *q == '-';
+            ++q;
+        }
+        if (q < end && IsDigit(*q)) {  // otherwise the "e" is not part of the number
+            int exponent = 0;
+            for (; q < end && IsDigit(*q); ++q) {
+                if (exponent > 1000) {
+                    return false;
+                }
+                exponent = exponent * 10 + (*q - '0');
+            }
+            scale += negative ? -exponent : exponent;
+        }
+    }
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const auto m = static_cast<double>(mantissa);
+    if (mantissa == 0) {
+        value = 0.0;
+    } else if (scale >= 0 && scale <= 22) {
+        value = m * kPowers[scale];
+    } else if (scale < 0 && scale >= -22) {
+        value = m / kPowers[-scale];
+    } else {
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 double AtoF(std::string_view text) {
@@ -118,6 +186,9 @@ double AtoF(std::string_view text) {
         return 0.0;
     }
     double value = 0.0;
+    if (ParseShortDecimal(text.data() + i, text.data() + text.size(), value)) {
+        return negative ? -value : value;
+    }
     const auto [end, ec] = std::from_chars(text.data() + i, text.data() + text.size(), value,
                                            std::chars_format::general);
     if (ec == std::errc::invalid_argument) {

@@ -5,6 +5,7 @@
 
 #include "framework/Clock.h"
 #include "framework/SafeName.h"
+#include "framework/StartupTrace.h"
 #include "framework/Settings.h"
 #include "framework/StringTable.h"
 #include "framework/TextUtil.h"
@@ -518,6 +519,10 @@ std::vector<LiveOutput*> Runtime::OutputsCopy() const {
 }
 
 void Runtime::OnReading(WeatherStation& station) {
+    if (station.logFile.IsOpen()) {
+        static std::atomic<bool> logged{false};
+        TraceStartup(logged, "first logged record");
+    }
     std::shared_lock guard(outputsMutex_);
     for (LiveOutput* output : outputs_) {
         output->OnReading(station);

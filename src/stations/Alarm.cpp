@@ -155,7 +155,7 @@ void WeatherStation::EvaluateAlarms() {
         if (alarm.channel < 0 || alarm.channel >= channelCount || static_cast<size_t>(alarm.channel) >= values.size()) {
             continue;
         }
-        const double v = AtoF(values[static_cast<size_t>(alarm.channel)]);
+        const double v = ChannelNumber(static_cast<size_t>(alarm.channel));
         if (alarm.TestTrigger(v, now)) {
             const std::string message =
                 Message(alarm.IsAlarm() ? kAlarmTriggered : kAlertTriggered, alarm, readingTime);

@@ -29,9 +29,19 @@ bool LogFile::Open(const std::string& path, bool& empty) {
 }
 
 bool LogFile::Write(std::string_view bytes) {
+    pending_.append(bytes.data(), bytes.size());
+    return Flush();
+}
+
+bool LogFile::Flush() {
+    if (pending_.empty()) {
+        return fd_ >= 0;
+    }
     if (fd_ < 0) {
+        pending_.clear();
         return false;
     }
+    const std::string_view bytes = pending_;
     // The file ends with a whole record; when this one cannot be written whole (disk full, file
     // size limit) what did get written is cut off again, so that no torn record is left for the
     // next one to be joined to.
@@ -50,15 +60,18 @@ bool LogFile::Write(std::string_view bytes) {
                 }
             }
             errno = saved;
+            pending_.clear();
             return false;
         }
         done += static_cast<size_t>(n);
     }
+    pending_.clear();
     return true;
 }
 
 void LogFile::Close() {
     if (fd_ >= 0) {
+        Flush();
         ::close(fd_);
         fd_ = -1;
     }

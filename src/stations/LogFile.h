@@ -6,8 +6,9 @@
 namespace svu {
 
 /// A text file kept open for appending, as a station's daily log is for the whole day. Every Write
-/// goes to the file at once (no user-space buffering), so a record is on disk, not half in a buffer,
-/// when the next reading comes.
+/// goes to the file at once, so a record is on disk, not half in a buffer, when the next reading
+/// comes. A writer that knows more records follow at once (a replay at full speed) may gather them
+/// with Pending and write them together with Flush; Close writes what is still waiting.
 class LogFile {
 public:
     LogFile() = default;
@@ -22,6 +23,10 @@ public:
     /// Appends the bytes whole; false when they could not all be written (disk full, file too
     /// large...), and then none of them is left in the file.
     bool Write(std::string_view bytes);
+    /// The bytes waiting to be written: whole records are appended here.
+    std::string& Pending() { return pending_; }
+    /// Writes the waiting bytes whole, as Write does; they are no longer waiting either way.
+    bool Flush();
     void Close();
     bool IsOpen() const { return fd_ >= 0; }
     /// The path given to the last Open.
@@ -30,6 +35,7 @@ public:
 private:
     int fd_ = -1;
     std::string path_;
+    std::string pending_;  // keeps its storage from one batch to the next
 };
 
 }  // namespace svu

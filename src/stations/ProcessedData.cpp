@@ -53,6 +53,13 @@ const std::string* ProcessedData::SourceText(int32_t ref) const {
     return station != nullptr ? ChannelText(*station, ref) : nullptr;
 }
 
+std::optional<double> ProcessedData::SourceNumber(int32_t ref) const {
+    if (station == nullptr || ChannelText(*station, ref) == nullptr) {
+        return std::nullopt;
+    }
+    return station->ChannelNumber(static_cast<std::size_t>(ref));
+}
+
 TimeT ProcessedData::ReadingTime() const {
     return station != nullptr ? station->readingTime : 0;
 }
@@ -76,6 +83,8 @@ void ProcessedData::WriteText(int outputChannel, std::string_view text) {
         values.resize(index + 1);
     }
     values[index].assign(text.data(), text.size());
+    // Later channels and the alarms read the number rather than the text.
+    station->numbers.Written(index, text);
 }
 
 const std::string* ChannelText(const WeatherStation& station, int32_t channel) {

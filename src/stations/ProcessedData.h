@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -76,6 +77,9 @@ protected:
     /// The value text of channel `ref` of the owning station, or nullptr when the reference is
     /// unusable (-1, outside the channel count or past the value table).
     const std::string* SourceText(int32_t ref) const;
+    /// The number of that text (AtoF's result, converted at most once per reading), or nothing when
+    /// the reference is unusable.
+    std::optional<double> SourceNumber(int32_t ref) const;
     /// The owning station's reading time (the time of the reading being processed).
     TimeT ReadingTime() const;
     /// Writes `value` with "%.5G"; a non-finite value writes nothing.

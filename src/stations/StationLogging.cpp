@@ -2,6 +2,7 @@
 // This runs for every reading with the station lock held, so it reuses its buffers, keeps the day's
 // log open and breaks times down through a cache.
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -21,6 +22,8 @@ constexpr int kUnableToOpenNetworkFile = 549;
 constexpr int kUnableToOpenLogFile = 550;
 constexpr int kUnableToWriteLogFile = 653;
 constexpr const char* kLineEnd = "\r\n";
+// Records held back by HoldLogWrites go to the file in writes of about this size.
+constexpr size_t kLogBatchBytes = 128 * 1024;
 
 void Append2(std::string& out, int v) {
     if (v < 0 || v > 99) {
@@ -172,25 +175,46 @@ bool WeatherStation::OpenLogFile() {
 void WeatherStation::WriteLogRecord() {
     const LocalTm& tm = localTimes_.Get(readingTime);
     logDay = tm.day;
-    std::string& line = lineBuffer_;
-    line.clear();
+    // The record is formatted straight into the file's waiting bytes: no line of its own.
+    std::string& line = logFile.Pending();
     AppendLogStamp(line, tm);
     const size_t n = channelCount > 0 ? static_cast<size_t>(channelCount) : 0;
-    for (size_t i = 0; i < n; ++i) {
+    const size_t known = std::min(n, values.size());
+    for (size_t i = 0; i < known; ++i) {
         line += ", ";
-        if (i < values.size()) {
-            line += values[i];
-        }
+        line += values[i];
+    }
+    for (size_t i = known; i < n; ++i) {
+        line += ", ";
     }
     line += kLineEnd;
-    if (!logFile.Write(line)) {
+    if (holdLogWrites_ && line.size() < kLogBatchBytes) {
+        return;  // written with the following records
+    }
+    FlushLog();
+}
+
+bool WeatherStation::FlushLog() {
+    if (logFile.Pending().empty()) {
+        return true;
+    }
+    if (!logFile.Flush()) {
         LogWriteFailed(Str(kUnableToWriteLogFile) + " [" + logFile.Path() + "]");
-        return;
+        return false;
     }
     LogWriteSucceeded();
+    return true;
+}
+
+void WeatherStation::HoldLogWrites(bool hold) {
+    holdLogWrites_ = hold;
+    if (!hold) {
+        FlushLog();
+    }
 }
 
 void WeatherStation::CloseLogFile() {
+    FlushLog();
     logFile.Close();
 }
 

@@ -406,6 +406,11 @@ void WSFile::ThreadFunction(StationHost& host) {
 WSFile::ReplayCounts WSFile::ReplayOnce(StationHost& replayHost) {
     ReplayCounts counts;
     host = &replayHost;
+    // Records follow each other at once: the log is written in large pieces, not record by record.
+    {
+        std::lock_guard guard(lock);
+        HoldLogWrites(true);
+    }
     if (StartRealtime()) {
         for (;;) {
             const Next next = ReadRecord(false);
@@ -423,6 +428,7 @@ WSFile::ReplayCounts WSFile::ReplayOnce(StationHost& replayHost) {
     }
     {
         std::lock_guard guard(lock);
+        HoldLogWrites(false);
         CloseLogFile();
     }
     host = nullptr;

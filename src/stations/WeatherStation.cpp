@@ -242,6 +242,8 @@ void WeatherStation::WaitBeforeRestart(StationHost& host, int failures) {
 }
 
 void WeatherStation::ProcessReading() {
+    // Every derived channel and alarm of this reading reads the same numbers.
+    const ChannelNumbers::Scope reading(numbers, values.size());
     CalculateDerivedChannels();
     EvaluateAlarms();
     if (networkOutput && !networkFile.empty()) {
@@ -251,6 +253,7 @@ void WeatherStation::ProcessReading() {
 }
 
 void WeatherStation::CalculateDerivedChannels() {
+    const ChannelNumbers::Scope reading(numbers, values.size());
     lastDataTime.store(GetClock().Now());
     const size_t raw = rawChannelCount > 0 ? static_cast<size_t>(rawChannelCount) : 0;
     for (size_t k = 0; k < derived.size(); ++k) {

@@ -9,6 +9,7 @@
 
 #include "framework/LocalTime.h"
 #include "framework/Serializable.h"
+#include "stations/ChannelNumbers.h"
 #include "stations/LocalTimeCache.h"
 #include "stations/LogFile.h"
 #include "stations/StationCounters.h"
@@ -118,8 +119,13 @@ public:
     bool OpenLogFile();
     /// Appends one record for the current reading.
     void WriteLogRecord();
-    /// Closes the day's log file (logging switched off, acquisition stopped).
+    /// Closes the day's log file (logging switched off, acquisition stopped), writing what waits.
     void CloseLogFile();
+    /// While held, log records wait in memory and go to the file in large writes (a replay at full
+    /// speed); releasing the hold, closing the file or changing day writes them.
+    void HoldLogWrites(bool hold);
+    /// Writes the log records that wait; false (reported) when they could not be written.
+    bool FlushLog();
 
     /// Stores a reading under the lock and processes it: readingTime, then `fill(values)` writes the
     /// raw values, then ProcessReading and newData; then the host hears of the reading.
@@ -144,6 +150,8 @@ public:
 
     /// Sizes `values` to N with empty texts.
     void ResetValues();
+    /// The number value text `channel` stands for (AtoF's result); `channel` must be within `values`.
+    double ChannelNumber(size_t channel) { return numbers.Get(channel, values[channel]); }
     /// The clock of the running acquisition, or the system clock.
     Clock& GetClock() const;
     /// The host's stop request; true when no acquisition is running.
@@ -173,6 +181,8 @@ public:
     int32_t active = 0;
     int32_t typeCode = 0;
     std::vector<std::string> values;
+    /// The numbers of the value texts, converted at most once per reading (see ChannelNumbers).
+    ChannelNumbers numbers;
     TimeT readingTime;
     std::string name;
     std::vector<std::string> channelNames;
@@ -225,7 +235,7 @@ private:
     LocalTimeCache localTimes_;
     int32_t logDate_ = 0;     // yyyymmdd of the open log file
     bool logWriteFailing_ = false;
-    std::string lineBuffer_;  // reused for every record
+    bool holdLogWrites_ = false;
     std::string networkBuffer_;
 };
 

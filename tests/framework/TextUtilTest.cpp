@@ -2,8 +2,11 @@
 #include <locale.h>
 
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <random>
 #include <string>
 
 #include "framework/TempDir.h"
@@ -12,6 +15,41 @@
 
 namespace svu {
 namespace {
+
+// Channel texts of every shape that instruments and the program write, converted bit for bit as
+// the C library converts them (the tests run in the C locale), signed zeros included.
+TEST(TextUtil, AtoFAgreesWithTheCLibraryBitForBit) {
+    std::mt19937_64 rng(23);
+    std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
+    std::uniform_int_distribution<int> exponent(-30, 30);
+    const char* formats[] = {"%.0f", "%.1f", "%.2f", "%.3f", "%.6f", "%.5G", "%.9g", "%.15g", "%.17g", "%.3e", "%.12E"};
+    long mismatches = 0;
+    std::string first;
+    char text[128];
+    for (int i = 0; i < 300000; ++i) {
+        const double v = mantissa(rng) * std::pow(10.0, exponent(rng));
+        std::snprintf(text, sizeof text, formats[i % std::size(formats)], v);
+        std::string t = text;
+        if (i % 7 == 0) {
+            t = "  " + t + "x";  // leading space, trailing junk
+        }
+        const double mine = AtoF(t);
+        const double theirs = std::strtod(t.c_str(), nullptr);
+        if (std::memcmp(&mine, &theirs, sizeof mine) != 0 && mismatches++ == 0) {
+            first = t;
+        }
+    }
+    for (const char* t : {"-0", "-0.0", "0e5", "1e", "1e+", "1.e3", "-.5", "000123.4500", "1234567890123456789",
+                          "0.1234567890123456789", "9007199254740993", "1e22", "1e23", "1e-22", "1e-23", "123456789012345e-5",
+                          "4.9e-324", "1.7976931348623157e308", "2e308"}) {
+        const double mine = AtoF(t);
+        const double theirs = std::strtod(t, nullptr);
+        if (std::memcmp(&mine, &theirs, sizeof mine) != 0 && mismatches++ == 0) {
+            first = t;
+        }
+    }
+    EXPECT_EQ(mismatches, 0) << "first: " << first;
+}
 
 TEST(TextUtil, AtoFReadsTheLongestDecimalPrefix) {
     EXPECT_DOUBLE_EQ(AtoF("12.5"), 12.5);

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 #include <thread>
@@ -196,6 +197,34 @@ TEST_F(LoggingFixture, AFullDiskLosesWholeRecordsOnlyAndLoggingResumes) {
     }
     EXPECT_NE(scope.ErrorText().find("Hilltop, Unable to write to log file [" + logPath + "]\r\n"), std::string::npos);
     EXPECT_NE(scope.ErrorText().find("Hilltop, Logging resumed [" + logPath + "]\r\n"), std::string::npos);
+}
+
+TEST_F(LoggingFixture, HeldRecordsReachTheFileInOrderWhenReleasedOrAtMidnight) {
+    station.logAllValues = 1;
+    Reading(At(5, 23, 59, 58), "1");
+    EXPECT_EQ(Log(5), "2\r\nTemp\r\nRain\r\n05/12/26, 23:59:58, 1, 0.2\r\n") << "written at once when not held";
+    station.HoldLogWrites(true);
+    Reading(At(5, 23, 59, 59), "2");
+    EXPECT_EQ(Log(5), "2\r\nTemp\r\nRain\r\n05/12/26, 23:59:58, 1, 0.2\r\n") << "held back";
+    Reading(At(6, 0, 0, 0), "3");  // the day's file is closed, so what waited for it is written
+    EXPECT_EQ(Log(5), "2\r\nTemp\r\nRain\r\n05/12/26, 23:59:58, 1, 0.2\r\n05/12/26, 23:59:59, 2, 0.2\r\n");
+    Reading(At(6, 0, 0, 1), "");
+    EXPECT_EQ(Log(6), "2\r\nTemp\r\nRain\r\n");
+    station.HoldLogWrites(false);
+    EXPECT_EQ(Log(6), "2\r\nTemp\r\nRain\r\n06/12/26, 00:00:00, 3, 0.2\r\n06/12/26, 00:00:01, , 0.2\r\n");
+    // Many held records go out in large writes well before the hold ends, and none is lost at close.
+    station.HoldLogWrites(true);
+    for (int i = 0; i < 20000; ++i) {
+        Reading(At(6, 1, 0, 0) + i);
+    }
+    EXPECT_GT(Log(6).size(), 100000u);
+    station.CloseLogFile();
+    const std::string log = Log(6);
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 3 + 2 + 20000);
+    EXPECT_TRUE(log.ends_with(FormatC("06/12/26, %02d:%02d:%02d, 12.5, 0.2\r\n", 1 + 19999 / 3600, 19999 / 60 % 60,
+                                      19999 % 60)));
+    station.HoldLogWrites(false);
+    EXPECT_TRUE(scope.ErrorText().empty());
 }
 
 TEST(ReportError, ReportsFromManyThreadsNeverMix) {
