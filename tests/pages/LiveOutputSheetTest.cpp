@@ -4,6 +4,7 @@
 #include "framework/Settings.h"
 #include "framework/TempDir.h"
 #include "outputs/LiveSettings.h"
+#include "outputs/WebServerSettings.h"
 #include "pages/LiveOutputPages.h"
 #include "pages/PagesTestSupport.h"
 
@@ -19,10 +20,11 @@ protected:
     test::RecordingUserInterface ui;
 };
 
-TEST_F(LiveOutputSheetTest, FieldsFollowTheirSwitchesAndOkWritesBothSections) {
+TEST_F(LiveOutputSheetTest, FieldsFollowTheirSwitchesAndOkWritesEverySection) {
     auto sheet = MakeLiveOutputSheet(nullptr, settings, &ui);
     sheet->show();
-    EXPECT_EQ(test::TabNames(*sheet), (QStringList{"Live values", "MQTT"}));
+    EXPECT_EQ(test::TabNames(*sheet), (QStringList{"Live values", "MQTT", "Web server"}));
+    EXPECT_FALSE(Enabled(sheet.get(), "webToken"));
     EXPECT_FALSE(Enabled(sheet.get(), "livePort"));
     EXPECT_FALSE(Enabled(sheet.get(), "mqttHost"));
     EXPECT_EQ(test::TextOf(sheet.get(), "mqttPort"), "1883");
@@ -45,6 +47,11 @@ TEST_F(LiveOutputSheetTest, FieldsFollowTheirSwitchesAndOkWritesBothSections) {
     test::Type(sheet.get(), "livePort", "5020");
     test::Type(sheet.get(), "mqttHost", "broker.local");
     test::Type(sheet.get(), "mqttPassword", "secret");
+    test::Find<QAbstractButton>(sheet.get(), "webActive")->setChecked(true);
+    EXPECT_TRUE(Enabled(sheet.get(), "webToken"));
+    test::Type(sheet.get(), "webAddress", "0.0.0.0");
+    test::Type(sheet.get(), "webPort", "8181");
+    test::Type(sheet.get(), "webToken", "s3cret");
     test::ClickOk(sheet.get());
 
     const LiveValuesSettings live = LoadLiveValuesSettings(settings);
@@ -57,6 +64,11 @@ TEST_F(LiveOutputSheetTest, FieldsFollowTheirSwitchesAndOkWritesBothSections) {
     EXPECT_EQ(mqtt.homeAssistant, 1);
     EXPECT_EQ(mqtt.retain, 1);
     EXPECT_EQ(mqtt.discoveryPrefix, "homeassistant");
+    const WebServerSettings web = LoadWebServerSettings(settings);
+    EXPECT_EQ(web.active, 1);
+    EXPECT_EQ(web.address, "0.0.0.0");
+    EXPECT_EQ(web.port, 8181);
+    EXPECT_EQ(web.token, "s3cret");
 }
 
 }  // namespace
