@@ -135,7 +135,7 @@ void WSNDR::Download(const std::string& targetPath) {
         ui.MessageBox(text, kCaption, MsgButtons::Ok, MsgIcon::Stop);
         ClosePort();
     };
-    if (!portOpen && !OpenPort()) {
+    if (!portOpen && !OpenLink()) {
         fail(Str(kDownloadFailed));
         return;
     }

@@ -39,6 +39,13 @@ RadioModemPort::RadioModemPort(RadioAir& air, int port, int64_t startTickMs)
     : air_(air), port_(port), startTickMs_(startTickMs) {}
 
 std::string RadioModemPort::OnInput(std::string_view bytes, int64_t tickMs) {
+    if (remote_ != nullptr && remote_->kind == RadioRemote::Kind::Ndr) {
+        // Once addressed, the modem is transparent: everything goes to the logger.
+        if (remote_->failure == RadioRemote::Failure::Silent) {
+            return {};
+        }
+        return air_.ToLogger(*remote_, bytes, tickMs);
+    }
     pending_.append(bytes);
     while (!pending_.empty() && TakeCommand(tickMs)) {
     }
@@ -124,6 +131,16 @@ void RadioModemPort::Select(const RadioRemote* remote, int64_t tickMs) {
 }
 
 std::string RadioModemPort::OnTick(int64_t tickMs) {
+    if (remote_ != nullptr && remote_->kind == RadioRemote::Kind::Ndr) {
+        if (remote_->failure == RadioRemote::Failure::Silent) {
+            return {};
+        }
+        std::string out = air_.FromLogger(*remote_, tickMs);
+        for (std::size_t at = out.find('\n'); at != std::string::npos; at = out.find('\n', at + 1)) {
+            air_.CountLine(*turn_);
+        }
+        return out;
+    }
     if (remote_ == nullptr || nextLineMs_ < 0 || tickMs < nextLineMs_) {
         return {};
     }
