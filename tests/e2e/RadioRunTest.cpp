@@ -228,7 +228,8 @@ TEST_F(RadioRun, AHarburyLoggerTakesItsTurnAmongTheOthersAndLogsItsLine) {
     ASSERT_GT(run, 0);
     EXPECT_TRUE(test::WaitUntil([&] {
         return ridgeValues().size() >= 1 && Records(Log("East")) >= 1 && Records(Log("North")) >= 2;
-    })) << ReadFileBytes(folder.File("radio.txt")) << ReadFileBytes(folder.File("error.txt"));
+    })) << ReadFileBytes(folder.File("radio.txt")) << ReadFileBytes(folder.File("error.txt"))
+        << ReadFileBytes(folder.File("run.err"));
     ::kill(run, SIGTERM);
     const int status = test::WaitForExit(run);
     ASSERT_TRUE(WIFEXITED(status));
