@@ -7,6 +7,7 @@
 #include "framework/FieldVisitor.h"
 #include "framework/HeadlessUserInterface.h"
 #include "framework/StringTable.h"
+#include "loggers/NdrDownload.h"
 #include "loggers/NdrProtocol.h"
 #include "loggers/NdrRealtimeRequest.h"
 #include "loggers/NdrSession.h"
@@ -201,6 +202,17 @@ bool WSCalyraHarburyRadio::ClearMemory() {
     });
     ui.EndWaitCursor();
     return ok;
+}
+
+void WSCalyraHarburyRadio::Download(const std::string& targetPath) {
+    NdrDownloadLink link;
+    link.connect = [this] { return Connect(); };
+    link.session = [this]() -> NdrSession& { return Session(); };
+    link.leave = [this] { LeaveCommandMode(); };
+    link.close = [this] { ReleaseRadio(); };
+    const NdrDownloadResult result = DownloadNdrMemory(*this, Ui(), link, targetPath);
+    lastOperationOk_ = result.ok;
+    downloaded_ = result.records;
 }
 
 bool WSCalyraHarburyRadio::ReadConfiguration() {

@@ -41,6 +41,12 @@ public:
     /// A command on the logger's command line, awaiting only its echo.
     bool SendOnly(const std::string& command) override;
     bool ClearMemory() override;
+    /// Receives the logger's memory over a radio connection of its own and converts it into a log
+    /// at targetPath under the station's raw channel names.
+    void Download(const std::string& targetPath) override;
+    /// Whether the last download did its work, and the records it wrote.
+    bool LastOperationSucceeded() const { return lastOperationOk_; }
+    long DownloadedRecords() const { return downloaded_; }
     bool ReadConfiguration() override;
     bool WriteConfiguration() override;
 
@@ -66,6 +72,8 @@ private:
 
     std::unique_ptr<NdrByteStream> stream_;
     std::unique_ptr<NdrSession> session_;
+    bool lastOperationOk_ = false;
+    long downloaded_ = 0;
 };
 
 }  // namespace svu

@@ -1,7 +1,8 @@
 // The data logger behind a dial-up modem, end to end against the simulated modem with the
 // simulated logger behind it: the memory download is one call and equals the card conversion of
 // the logger's memory image, and a run calls the logger for a real-time line that it logs (a
-// logger without checksums is asked again for its plain stream).
+// logger without checksums is asked again for its plain stream); every hang-up leaves the logger
+// with its configured command format.
 
 #include <gtest/gtest.h>
 
@@ -82,6 +83,7 @@ TEST(CalyraModem, DownloadIsACallEqualToTheCardConversionAndARunLogsTheLoggersLi
     auto station = std::make_unique<WSCalyraModem>("Logger");
     station->SetLoggerChannels(kNames);
     station->modemName = folder.File("modem");
+    station->ndr.commandFormat = 1;  // put back at every hang-up
     station->phoneNumber = "01234";
     station->active = station->logErrors = station->loggingEnabled = station->logAllValues = 1;
     station->logFolder = folder.File("logs");
@@ -119,6 +121,7 @@ TEST(CalyraModem, DownloadIsACallEqualToTheCardConversionAndARunLogsTheLoggersLi
     ASSERT_EQ(calls().size(), 2u);
     EXPECT_EQ(calls()[1].ended, "ATH");
     EXPECT_EQ(ReadFileBytes(folder.File("error.txt")).find("corrupt"), std::string::npos);
+    EXPECT_EQ(runner.WithDevice([&](sim::SimDevice&) { return logger->Logger().CommandFormat(); }), 1);
 }
 
 }  // namespace

@@ -69,8 +69,9 @@ begins while another port's turn is on is an overlap, written to the transcript.
 Options:
   --vela ADDR@MHZ=V1,V2[/FAILURE]   a Vela remote: address, frequency and its values; lines
                                     "dd/mm/yyyy,hh:mm:ss,V1,V2"
-  --ndr ADDR@MHZ=N[/FAILURE]        a data logger with N channels behind a Harbury radio, on an
-                                    address and frequency: its menu, command line and stream
+  --ndr ADDR@MHZ=N[,R][/FAILURE]    a data logger with N channels (and R records in memory)
+                                    behind a Harbury radio, on an address and frequency: its
+                                    menu, command line, stream and memory download
   --wd CHANNEL=V1,V2[/FAILURE]      a W&D logger on a radio channel (0..127): checksummed
                                     lines "dd/mm/yyyy,hh:mm:ss,V1,V2,CS"
       FAILURE is "silent" (never answers), "garbled" (every line spoilt) or "garbled=N" (the
@@ -134,7 +135,10 @@ bool ParseRadioSimOptions(const std::vector<std::string>& args, RadioSimOptions&
                 ok = !mhz.empty() && *end == '\0' && remote.frequency >= kChannelZeroMHz - kChannelStepMHz / 2;
             }
             if (ok && remote.kind == RadioRemote::Kind::Ndr) {
-                ok = ToInt(remote.values, 1, 64, remote.loggerChannels);
+                const std::size_t comma = remote.values.find(',');
+                ok = ToInt(remote.values.substr(0, comma), 1, 64, remote.loggerChannels) &&
+                     (comma == std::string::npos ||
+                      ToInt(remote.values.substr(comma + 1), 0, 1000000, remote.loggerRecords));
             }
             options.remotes.push_back(remote);
         } else if (arg == "--wd") {
@@ -178,6 +182,7 @@ RadioAir::RadioAir(RadioSimOptions options) : options_(std::move(options)) {
             NdrLoggerOptions loggerOptions;
             loggerOptions.channels = remote.loggerChannels;
             loggerOptions.periodMs = options_.periodMs;
+            loggerOptions.records = remote.loggerRecords;
             loggerOptions.corruptEvery = remote.failure == RadioRemote::Failure::Garbled ? 1 : 0;
             logger = std::make_unique<NdrLogger>(loggerOptions);
         }
@@ -189,6 +194,12 @@ std::string RadioAir::ToLogger(const RadioRemote& remote, std::string_view bytes
     std::lock_guard guard(mutex_);
     NdrLogger* logger = loggers_[static_cast<std::size_t>(&remote - options_.remotes.data())].get();
     return logger != nullptr ? logger->OnInput(bytes, tickMs) : std::string();
+}
+
+std::string RadioAir::LoggerMemory(const RadioRemote& remote) const {
+    std::lock_guard guard(mutex_);
+    const NdrLogger* logger = loggers_[static_cast<std::size_t>(&remote - options_.remotes.data())].get();
+    return logger != nullptr ? logger->Memory() : std::string();
 }
 
 std::string RadioAir::FromLogger(const RadioRemote& remote, int64_t tickMs) {

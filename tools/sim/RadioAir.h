@@ -26,6 +26,7 @@ struct RadioRemote {
     double frequency = 458.525;  ///< Vela: MHz
     int channel = 0;             ///< W&D: the radio channel selected after the preamble
     int loggerChannels = 0;      ///< Ndr: the values of the data logger's lines
+    int loggerRecords = 0;       ///< Ndr: records in the logger's memory at start
     std::string values;          ///< "v1,v2,..." sent in every line
     Failure failure = Failure::None;
     int garbledLines = -1;  ///< with Garbled: the first N lines of every turn are spoilt (-1 all)
@@ -85,6 +86,8 @@ public:
     /// A data logger remote: the bytes that reach it over the air, and what it sends back.
     std::string ToLogger(const RadioRemote& remote, std::string_view bytes, int64_t tickMs);
     std::string FromLogger(const RadioRemote& remote, int64_t tickMs);
+    /// The memory image of a data logger remote.
+    std::string LoggerMemory(const RadioRemote& remote) const;
 
     /// Also told of every transcript line (the program prints them when verbose).
     void SetLog(std::function<void(const std::string&)> log) { log_ = std::move(log); }
