@@ -263,5 +263,37 @@ TEST_F(RadioTurn, HarburyLoggerDownloadsClearsAndTakesItsTurnOverTheRadio) {
     }
 }
 
+TEST_F(RadioTurn, HarburyLoggerThatIsSilentOrGarbledStoresNothingAndHandsOn) {
+    sim::RadioRemote silent = Vela(1, 458.525, "2");
+    silent.kind = sim::RadioRemote::Kind::Ndr;
+    silent.loggerChannels = 2;
+    silent.failure = sim::RadioRemote::Failure::Silent;
+    sim::RadioRemote garbled = Vela(2, 458.525, "2");
+    garbled.kind = sim::RadioRemote::Kind::Ndr;
+    garbled.loggerChannels = 2;
+    garbled.failure = sim::RadioRemote::Failure::Garbled;
+    StartRadio({silent, garbled});
+
+    WSCalyraHarburyRadio quiet("Quiet");
+    quiet.address = 1;
+    Prepare(quiet, 2);
+    RunTurn(quiet);
+    EXPECT_EQ(quiet.values, (std::vector<std::string>{"", ""}));
+    EXPECT_NE(reports.ErrorText().find("Quiet"), std::string::npos);
+    EXPECT_NE(reports.ErrorText().find(Str(557)), std::string::npos) << reports.ErrorText();
+    EXPECT_EQ(host.handedOn.load(), 1);
+    EXPECT_EQ(quiet.portOpen, 0);
+
+    WSCalyraHarburyRadio noisy("Noisy");
+    noisy.address = 2;
+    Prepare(noisy, 2);
+    RunTurn(noisy);
+    EXPECT_EQ(noisy.values, (std::vector<std::string>{"", ""}));
+    EXPECT_NE(reports.ErrorText().find(Str(551)), std::string::npos) << reports.ErrorText();
+    EXPECT_EQ(host.handedOn.load(), 2);
+    EXPECT_EQ(noisy.portOpen, 0);
+    EXPECT_EQ(air->Overlaps(), 0);
+}
+
 }  // namespace
 }  // namespace svu
