@@ -289,7 +289,13 @@ TEST_F(RadioTurn, HarburyLoggerThatIsSilentOrGarbledStoresNothingAndHandsOn) {
     Prepare(noisy, 2);
     RunTurn(noisy);
     EXPECT_EQ(noisy.values, (std::vector<std::string>{"", ""}));
-    EXPECT_NE(reports.ErrorText().find(Str(551)), std::string::npos) << reports.ErrorText();
+    EXPECT_NE(reports.ErrorText().find(Str(551)), std::string::npos) << reports.ErrorText() << [&] {
+        std::string t;
+        for (const sim::RadioTurn& turn : air->Turns()) {
+            t += turn.remote + " lines=" + std::to_string(turn.lines) + "\n";
+        }
+        return t;
+    }();
     EXPECT_EQ(host.handedOn.load(), 2);
     EXPECT_EQ(noisy.portOpen, 0);
     EXPECT_EQ(air->Overlaps(), 0);

@@ -40,11 +40,16 @@ RadioModemPort::RadioModemPort(RadioAir& air, int port, int64_t startTickMs)
 
 std::string RadioModemPort::OnInput(std::string_view bytes, int64_t tickMs) {
     if (remote_ != nullptr && remote_->kind == RadioRemote::Kind::Ndr) {
-        // Once addressed, the modem is transparent: everything goes to the logger.
-        if (remote_->failure == RadioRemote::Failure::Silent) {
-            return {};
+        // Once addressed, the modem is transparent: everything goes to the logger, except a new
+        // tuning, which a station that reopened the port before its close was seen begins with.
+        if (bytes.substr(0, 3) != "ATX") {
+            if (remote_->failure == RadioRemote::Failure::Silent) {
+                return {};
+            }
+            return air_.ToLogger(*remote_, bytes, tickMs);
         }
-        return air_.ToLogger(*remote_, bytes, tickMs);
+        remote_ = nullptr;
+        pending_.clear();
     }
     pending_.append(bytes);
     while (!pending_.empty() && TakeCommand(tickMs)) {
