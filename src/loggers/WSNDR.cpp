@@ -92,7 +92,7 @@ NdrSession& WSNDR::Session() {
 }
 
 bool WSNDR::Connect() {
-    if (!OpenPort()) {
+    if (!OpenLink()) {
         return false;
     }
     session_.reset();  // a new conversation, on the clock of whoever runs it now

@@ -85,18 +85,21 @@ public:
 protected:
     WSNDR(const WSNDR& other);
     void HandleLine(const std::string& line) override;
+    /// Makes the link to the logger: the serial port here, a call or a radio link for the kinds
+    /// that reach the logger another way.
+    virtual bool OpenLink() { return OpenPort(); }
+    /// The session over the open link (created on first use).
+    NdrSession& Session();
+    /// Opens the link and enters command mode; false (reported) otherwise.
+    bool Connect();
+    /// Escape back to the menu after work on the command line.
+    void LeaveCommandMode();
 
 private:
-    /// The session over the open port (created on first use).
-    NdrSession& Session();
-    /// Opens the port and enters command mode; false (reported) otherwise.
-    bool Connect();
     /// Reads and hands on real-time lines; asks for the stream again after a long silence.
     void PollRealtime(StationHost& host);
     /// Runs a configuration transfer over the command line.
     bool TransferConfiguration(bool upload);
-    /// Escape back to the menu after work on the command line.
-    void LeaveCommandMode();
 
     std::unique_ptr<NdrByteStream> stream_;
     std::unique_ptr<NdrSession> session_;

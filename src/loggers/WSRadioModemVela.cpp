@@ -109,6 +109,9 @@ WSRadioModemVela::WSRadioModemVela() : SharedRadioStation(kTypeCode) {}
 
 WSRadioModemVela::WSRadioModemVela(std::string stationName) : SharedRadioStation(kTypeCode, std::move(stationName)) {}
 
+WSRadioModemVela::WSRadioModemVela(int32_t kindCode, std::string stationName)
+    : SharedRadioStation(kindCode, std::move(stationName)) {}
+
 std::unique_ptr<WeatherStation> WSRadioModemVela::Duplicate() const {
     return std::unique_ptr<WeatherStation>(new WSRadioModemVela(*this));
 }
@@ -127,6 +130,10 @@ void WSRadioModemVela::VisitKindFields(FieldVisitor& v) {
 }
 
 bool WSRadioModemVela::SendOnly(const std::string& command) {
+    return SendModemCommand(command);
+}
+
+bool WSRadioModemVela::SendModemCommand(const std::string& command) {
     SerialControl* comm = Comm();
     if (comm == nullptr || !comm->Output(command)) {
         return false;
@@ -149,8 +156,9 @@ bool WSRadioModemVela::TuneRadio() {
         ReportError(this, FormatC("The frequency %.3f MHz cannot be tuned", static_cast<double>(frequency)));
         return false;
     }
-    return Pause(kAfterOpenMs) && SendOnly(tune) && Pause(kAfterCommandMs) && SendOnly(FormatC("ATT%02i", 0)) &&
-           Pause(kAfterCommandMs) && SendOnly(FormatC("ATR%02i", static_cast<int>(address))) && Pause(kAfterCommandMs);
+    return Pause(kAfterOpenMs) && SendModemCommand(tune) && Pause(kAfterCommandMs) &&
+           SendModemCommand(FormatC("ATT%02i", static_cast<int>(TransmitAddress()))) && Pause(kAfterCommandMs) &&
+           SendModemCommand(FormatC("ATR%02i", static_cast<int>(address))) && Pause(kAfterCommandMs);
 }
 
 void WSRadioModemVela::RunTurn(StationHost&) {

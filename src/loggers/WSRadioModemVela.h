@@ -45,7 +45,13 @@ public:
 
 protected:
     WSRadioModemVela(const WSRadioModemVela&) = default;
+    /// For the kinds that reach another remote through the same modem.
+    WSRadioModemVela(int32_t kindCode, std::string stationName);
     void RunTurn(StationHost& host) override;
+    /// A command to the modem: sent, then 90 ms later what came back is discarded.
+    bool SendModemCommand(const std::string& command);
+    /// The transmit address sent with "ATT" when tuning (this kind's remotes listen on 0).
+    virtual int32_t TransmitAddress() const { return 0; }
 };
 
 /// The tuning command for a frequency in MHz: "ATX" and one character (radio type 0) or two

@@ -18,6 +18,8 @@
 #include "loggers/LineInstrumentStation.h"
 #include "loggers/NdrLoggerLink.h"
 #include "loggers/WS310320.h"
+#include "loggers/WSCalyraHarburyRadio.h"
+#include "loggers/WSCalyraModem.h"
 #include "loggers/WSCalyraWandDRadio.h"
 #include "loggers/WSRadioModemVela.h"
 #include "runtime/StationKinds.h"
@@ -234,6 +236,26 @@ void WandDRadioSheet(StationSheetBuilder& b) {
     }
 }
 
+void HarburyRadioSheet(StationSheetBuilder& b) {
+    auto* radio = dynamic_cast<WSCalyraHarburyRadio*>(&b.station);
+    b.Common(kCalyraHarburyCaption);
+    if (radio != nullptr) {
+        b.Add(MakeRadioModemPage({&radio->port, &radio->baudRate, &radio->address, &radio->txAddress,
+                                  &radio->frequency, &radio->radioType},
+                                 b.Ports()));
+        b.Add(MakeLoggerSetupPage(b.station, *radio));
+    }
+}
+
+void CalyraModemSheet(StationSheetBuilder& b) {
+    auto* logger = dynamic_cast<WSCalyraModem*>(&b.station);
+    b.Common(kCalyraModemCaption);
+    if (logger != nullptr) {
+        b.Add(MakeModemPage(logger->modemName, logger->phoneNumber, logger->baudRate, logger->callInterval, b.Ports()));
+        b.Add(MakeLoggerSetupPage(b.station, *logger));
+    }
+}
+
 using StationSheetFunction = void (*)(StationSheetBuilder&);
 
 // In type-code order. Kinds whose own pages are not built yet get the pages every kind has.
@@ -247,8 +269,8 @@ const std::array<StationSheetFunction, 15> kStationSheets = {
     LineInstrumentSheet,
     LineInstrumentSheet,
     LineInstrumentSheet,
-    [](StationSheetBuilder& b) { b.Common(kCalyraHarburyCaption); },
-    [](StationSheetBuilder& b) { b.Common(kCalyraModemCaption); },
+    HarburyRadioSheet,
+    CalyraModemSheet,
     WandDRadioSheet,
     FileSheet,
     SoundLevelSheet,

@@ -3,6 +3,8 @@
 #include "framework/Archive.h"
 #include "framework/ClassRegistry.h"
 #include "loggers/WS310320.h"
+#include "loggers/WSCalyraHarburyRadio.h"
+#include "loggers/WSCalyraModem.h"
 #include "loggers/WSCalyraWandDRadio.h"
 #include "loggers/WSNDR.h"
 #include "loggers/WSParticleCounter.h"
@@ -39,8 +41,8 @@ const std::vector<StationKind>& StationKinds() {
         {6, "Particle Counter", WSParticleCounter::kClassName, Maker<WSParticleCounter>()},
         {7, "Triscan", WSTriscan::kClassName, Maker<WSTriscan>()},
         {8, "Calyra (direct RS232)", WSNDR::kClassName, Maker<WSNDR>()},
-        {9, "Calyra (Harbury radio)", "WSCalyraHarburyRadio", nullptr},
-        {10, "Calyra (Modem)", "WSCalyraModem", nullptr},
+        {9, "Calyra (Harbury radio)", WSCalyraHarburyRadio::kClassName, Maker<WSCalyraHarburyRadio>()},
+        {10, "Calyra (Modem)", WSCalyraModem::kClassName, Maker<WSCalyraModem>()},
         {11, "Calyra (Wood & Douglas radio)", WSCalyraWandDRadio::kClassName, Maker<WSCalyraWandDRadio>()},
         {12, "File", WSFile::kClassName, Maker<WSFile>()},
         {13, "310/320", WS310320::kClassName, Maker<WS310320>()},

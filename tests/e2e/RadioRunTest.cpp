@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <sstream>
 
 #include "e2e/FaultProcess.h"
 #include "e2e/RuntimeCliSupport.h"
 #include "framework/Profile.h"
 #include "framework/TextUtil.h"
+#include "loggers/InstrumentLines.h"
+#include "loggers/WSCalyraHarburyRadio.h"
 #include "loggers/WSCalyraWandDRadio.h"
 #include "loggers/WSRadioModemVela.h"
 #include "sim/PtyDeviceRunner.h"
@@ -185,6 +188,67 @@ TEST_F(RadioRun, ASilentStationDoesNotStallTheOthersAndSigtermEndsItsWait) {
     EXPECT_EQ(air->Overlaps(), 0);
     EXPECT_GE(Records(Log("Talker")), 1u);
     EXPECT_EQ(Records(Log("Quiet")), 0u);
+}
+
+TEST_F(RadioRun, AHarburyLoggerTakesItsTurnAmongTheOthersAndLogsItsLine) {
+    sim::RadioRemote logger = Vela(5, 458.65, "2");
+    logger.kind = sim::RadioRemote::Kind::Ndr;
+    logger.loggerChannels = 2;
+    sim::RadioRemote wd;
+    wd.kind = sim::RadioRemote::Kind::WandD;
+    wd.channel = 9;
+    wd.values = "33.3,44.4";
+    StartRadio({Vela(1, 458.525, "11.1,12.1"), logger, wd}, 3);
+    Add<WSRadioModemVela>("North", 1).address = 1;
+    auto& ridge = Add<WSCalyraHarburyRadio>("Ridge", 2);
+    ridge.address = 5;
+    ridge.txAddress = 7;
+    ridge.frequency = 458.65f;
+    Add<WSCalyraWandDRadio>("East", 3).radioChannel = 9;
+
+    // The logger's readings carry the time they were taken, not the simulated stations' date.
+    const auto ridgeValues = [&] {
+        std::vector<std::pair<double, double>> values;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.File("logs"))) {
+            if (entry.path().filename().string().rfind("Ridge-", 0) != 0) {
+                continue;
+            }
+            std::istringstream in(ReadFileBytes(entry.path().string()));
+            std::string line;
+            while (std::getline(in, line)) {
+                const std::vector<std::string_view> fields = SplitFields(line);
+                if (line.find('/') == 2 && fields.size() == 4) {
+                    values.emplace_back(std::stod(std::string(Trim(fields[2]))), std::stod(std::string(Trim(fields[3]))));
+                }
+            }
+        }
+        return values;
+    };
+    const pid_t run = StartRun();
+    ASSERT_GT(run, 0);
+    EXPECT_TRUE(test::WaitUntil([&] {
+        return ridgeValues().size() >= 1 && Records(Log("East")) >= 1 && Records(Log("North")) >= 2;
+    })) << ReadFileBytes(folder.File("radio.txt")) << ReadFileBytes(folder.File("error.txt"))
+        << ReadFileBytes(folder.File("run.err"));
+    ::kill(run, SIGTERM);
+    const int status = test::WaitForExit(run);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+
+    EXPECT_EQ(air->Overlaps(), 0) << ReadFileBytes(folder.File("radio.txt"));
+    const std::vector<std::string> reached = Reached();
+    const std::string order[] = {"vela 1@458.525", "ndr 5@458.650", "wd 9"};
+    ASSERT_GE(reached.size(), 4u);
+    for (std::size_t i = 0; i < reached.size(); ++i) {
+        EXPECT_EQ(reached[i], order[i % 3]) << i;
+    }
+    // The logger's own line: its second value is five above its first, and nothing of the others.
+    for (const auto& [first, second] : ridgeValues()) {
+        EXPECT_GE(first, 10.0);
+        EXPECT_LT(first, 20.0);
+        EXPECT_NEAR(second, first + 5.0, 1e-9);
+    }
+    EXPECT_EQ(Log("North").find("10."), std::string::npos);
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "framework/Clock.h"
+#include "framework/StringTable.h"
 #include "loggers/NdrProtocol.h"
+#include "loggers/NdrRealtimeRequest.h"
 #include "loggers/NdrSession.h"
 #include "sim/NdrLogger.h"
 
@@ -195,6 +197,44 @@ TEST_F(NdrSessionTest, SilenceAndCancellingEndTheWork) {
     ASSERT_TRUE(session->EnterCommandMode(1));
     ASSERT_TRUE(session->SendOnly("rsdl()\r"));
     ReceiveAll(11 * logger->RecordSize(), NdrSession::ReceiveResult::Silent);
+}
+
+// One real-time line asked of the logger, as the modem and radio kinds do once per call or turn.
+TEST_F(NdrSessionTest, OneRealtimeLineWithOrWithoutChecksumAndDamagedLinesRefused) {
+    std::vector<std::string> values;
+    bool checksum = false;
+    int corrupt = 0;
+    const auto countCorrupt = [&] { ++corrupt; };
+    sim::NdrLoggerOptions options;
+    options.channels = 3;
+    Make(options);
+    ASSERT_TRUE(session->EnterCommandMode(1));
+    ASSERT_TRUE(TakeNdrRealtimeLine(*session, 5, countCorrupt, values, &checksum));
+    EXPECT_TRUE(checksum);
+    ASSERT_EQ(logger->TakeSentLines().front(), values[0] + "," + values[1] + "," + values[2]);
+
+    options.noChecksum = true;  // "clirt(cs)" is refused: the plain stream is asked for
+    Make(options);
+    ASSERT_TRUE(session->EnterCommandMode(1));
+    ASSERT_TRUE(TakeNdrRealtimeLine(*session, 5, countCorrupt, values, &checksum));
+    EXPECT_FALSE(checksum);
+    EXPECT_EQ(values.size(), 3u);
+    EXPECT_EQ(corrupt, 0);
+
+    options.noChecksum = false;
+    options.corruptEvery = 1;  // every line damaged: each is told, none taken
+    Make(options);
+    ASSERT_TRUE(session->EnterCommandMode(1));
+    EXPECT_FALSE(TakeNdrRealtimeLine(*session, 5, countCorrupt, values, &checksum));
+    EXPECT_EQ(corrupt, 5);
+
+    options.corruptEvery = 0;
+    Make(options);
+    ASSERT_TRUE(session->EnterCommandMode(1));
+    line->silent = true;  // the link fails after the command line was reached
+    reports.clear();
+    EXPECT_FALSE(TakeNdrRealtimeLine(*session, 5, countCorrupt, values, &checksum));
+    EXPECT_EQ(reports, std::vector<std::string>{Str(557)});
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 #include "framework/Profile.h"
 #include "framework/StringTable.h"
 #include "framework/TextUtil.h"
+#include "loggers/ConvertLoggerData.h"
+#include "loggers/WSCalyraHarburyRadio.h"
 #include "loggers/WSCalyraWandDRadio.h"
 #include "loggers/WSRadioModemVela.h"
 #include "sim/PtyDeviceRunner.h"
@@ -217,6 +219,86 @@ TEST_F(RadioTurn, WandDStationGivesUpAfterFiveBadLinesAndHandsOn) {
     RunTurn(station);
     EXPECT_EQ(station.values, (std::vector<std::string>{"3.5", "7.2"}));
     EXPECT_EQ(air->Turns().size(), 1u);
+}
+
+TEST_F(RadioTurn, HarburyLoggerDownloadsClearsAndTakesItsTurnOverTheRadio) {
+    sim::RadioRemote decoy = Vela(3, 458.525, "3,10");  // same address, another frequency
+    decoy.kind = sim::RadioRemote::Kind::Ndr;
+    decoy.loggerChannels = 3;
+    decoy.loggerRecords = 10;
+    sim::RadioRemote wanted = Vela(3, 458.55, "2,40");
+    wanted.kind = sim::RadioRemote::Kind::Ndr;
+    wanted.loggerChannels = 2;
+    wanted.loggerRecords = 40;
+    StartRadio({decoy, wanted});
+    const sim::RadioRemote& logger = air->Options().remotes[1];
+    test::WriteFileBytes(reports.dir.File("memory.bin"), air->LoggerMemory(logger));
+
+    WSCalyraHarburyRadio station("Ridge");
+    station.address = 3;
+    station.txAddress = 9;
+    station.frequency = 458.55f;
+    Prepare(station, 2);
+    station.channelNames = {"Temp", "Wind"};
+    station.host = &host;
+    station.Download(reports.dir.File("download.log"));
+    EXPECT_TRUE(station.LastOperationSucceeded()) << reports.ErrorText();
+    EXPECT_EQ(station.DownloadedRecords(), 40);
+    EXPECT_EQ(station.portOpen, 0);  // the radio is released after the operation
+    ASSERT_EQ(ConvertLoggerRecords({"Temp", "Wind"}, reports.dir.File("memory.bin"), reports.dir.File("expected.log")).error,
+              LoggerConversionError::None);
+    EXPECT_EQ(test::ReadFileBytes(reports.dir.File("download.log")), test::ReadFileBytes(reports.dir.File("expected.log")));
+
+    EXPECT_TRUE(station.ClearMemory());
+    EXPECT_TRUE(air->LoggerMemory(logger).empty());
+    EXPECT_EQ(air->LoggerMemory(air->Options().remotes[0]).size(), 10u * (7 + 4 * 3));
+
+    RunTurn(station);
+    ASSERT_EQ(station.values.size(), 2u);
+    EXPECT_NEAR(std::stod(station.values[1]), std::stod(station.values[0]) + 5.0, 1e-9);
+    EXPECT_EQ(host.handedOn.load(), 1);
+    EXPECT_EQ(station.portOpen, 0);
+    for (const sim::RadioTurn& turn : air->Turns()) {
+        EXPECT_EQ(turn.remote, "ndr 3@458.550");
+    }
+}
+
+TEST_F(RadioTurn, HarburyLoggerThatIsSilentOrGarbledStoresNothingAndHandsOn) {
+    sim::RadioRemote silent = Vela(1, 458.525, "2");
+    silent.kind = sim::RadioRemote::Kind::Ndr;
+    silent.loggerChannels = 2;
+    silent.failure = sim::RadioRemote::Failure::Silent;
+    sim::RadioRemote garbled = Vela(2, 458.525, "2");
+    garbled.kind = sim::RadioRemote::Kind::Ndr;
+    garbled.loggerChannels = 2;
+    garbled.failure = sim::RadioRemote::Failure::Garbled;
+    StartRadio({silent, garbled});
+
+    WSCalyraHarburyRadio quiet("Quiet");
+    quiet.address = 1;
+    Prepare(quiet, 2);
+    RunTurn(quiet);
+    EXPECT_EQ(quiet.values, (std::vector<std::string>{"", ""}));
+    EXPECT_NE(reports.ErrorText().find("Quiet"), std::string::npos);
+    EXPECT_NE(reports.ErrorText().find(Str(557)), std::string::npos) << reports.ErrorText();
+    EXPECT_EQ(host.handedOn.load(), 1);
+    EXPECT_EQ(quiet.portOpen, 0);
+
+    WSCalyraHarburyRadio noisy("Noisy");
+    noisy.address = 2;
+    Prepare(noisy, 2);
+    RunTurn(noisy);
+    EXPECT_EQ(noisy.values, (std::vector<std::string>{"", ""}));
+    EXPECT_NE(reports.ErrorText().find(Str(551)), std::string::npos) << reports.ErrorText() << [&] {
+        std::string t;
+        for (const sim::RadioTurn& turn : air->Turns()) {
+            t += turn.remote + " lines=" + std::to_string(turn.lines) + "\n";
+        }
+        return t;
+    }();
+    EXPECT_EQ(host.handedOn.load(), 2);
+    EXPECT_EQ(noisy.portOpen, 0);
+    EXPECT_EQ(air->Overlaps(), 0);
 }
 
 }  // namespace

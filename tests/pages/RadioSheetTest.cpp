@@ -4,6 +4,8 @@
 #include "framework/Clock.h"
 #include "framework/LocalTime.h"
 #include "framework/RecordingUserInterface.h"
+#include "loggers/WSCalyraHarburyRadio.h"
+#include "loggers/WSCalyraModem.h"
 #include "loggers/WSCalyraWandDRadio.h"
 #include "loggers/WSRadioModemVela.h"
 #include "pages/PagesTestSupport.h"
@@ -65,6 +67,26 @@ TEST_F(RadioSheetTest, WandDRadioPageKeepsTheChannelWithinOneTwentySeven) {
     test::Type(sheet.get(), "radioChannel", "127");
     test::ClickOk(sheet.get());
     EXPECT_EQ(station.radioChannel, 127);
+}
+
+// The logger kinds behind a radio and a modem: their link's page and the logger's set-up.
+TEST_F(RadioSheetTest, LoggerKindsShowTheirLinkAndTheLoggerPage) {
+    WSCalyraHarburyRadio radio("Ridge");
+    auto sheet = Open(radio);
+    EXPECT_EQ(sheet->windowTitle(), "Properties - Calyra Harbury radio");
+    EXPECT_EQ(test::TabNames(*sheet),
+              (QStringList{"Name", "Network", "Alarms", "Logging", "Processed data", "Radio Modem", "Logger"}));
+    EXPECT_EQ(test::TextOf(sheet.get(), "txAddress"), "2");
+    test::Type(sheet.get(), "txAddress", "34");
+    test::Type(sheet.get(), "rxAddress", "12");
+    test::ClickOk(sheet.get());
+    EXPECT_EQ(radio.txAddress, 34);
+    EXPECT_EQ(radio.address, 12);
+
+    WSCalyraModem modem("Valley");
+    auto modemSheet = MakeStationSheet(nullptr, modem, false, context);
+    EXPECT_EQ(modemSheet->windowTitle(), "Properties - Calyra modem");
+    EXPECT_EQ(test::TabNames(*modemSheet), (QStringList{"Name", "Network", "Alarms", "Logging", "Modem", "Logger"}));
 }
 
 }  // namespace

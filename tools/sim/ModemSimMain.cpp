@@ -8,6 +8,8 @@
 #include "sim/DirectSimOptions.h"
 #include "sim/GenericDevice.h"
 #include "sim/ModemDevice.h"
+#include "sim/NdrBehindModem.h"
+#include "sim/NdrSimulator.h"
 #include "sim/PtyDeviceRunner.h"
 #include "sim/SimPrograms.h"
 #include "sim/VelaLogger.h"
@@ -41,6 +43,7 @@ Modem options:
 Instruments (--instrument KIND; the options after it are the instrument's):
   direct    the Direct station's instrument (see "stratavue-sim direct --help")
   generic   a request/reply device (see "stratavue-sim generic --help")
+  ndr       the data logger (its logger options of "stratavue-sim ndr --help")
   vela      a Vela logger: CLEAR, LOGON, U, CLAST. Options:
               --line TEXT      a line in memory at start ("dd/mm/yy,hh:mm:ss,v1,v2,...")
               --values V1,V2   values logged every --log-every seconds after LOGON
@@ -127,6 +130,13 @@ int RunModemSim(const std::vector<std::string>& args, const std::atomic<bool>& s
             return 2;
         }
         instrument = std::make_unique<GenericDevice>(generic);
+    } else if (kind == "ndr") {
+        NdrSimOptions ndr;
+        if (!ParseNdrSimOptions(rest, ndr, help, error)) {
+            std::cerr << "stratavue-sim modem: " << error << "\n";
+            return 2;
+        }
+        instrument = std::make_unique<NdrBehindModem>(ndr.logger);
     } else if (kind == "vela") {
         VelaSimOptions vela;
         if (!ParseVelaSimOptions(rest, vela, error)) {
@@ -135,7 +145,7 @@ int RunModemSim(const std::vector<std::string>& args, const std::atomic<bool>& s
         }
         instrument = std::make_unique<VelaLogger>(vela);
     } else {
-        std::cerr << "stratavue-sim modem: give --instrument direct, generic or vela\n";
+        std::cerr << "stratavue-sim modem: give --instrument direct, generic, ndr or vela\n";
         return 2;
     }
     ModemDevice modem(options, std::move(instrument));

@@ -159,6 +159,11 @@ void NdrLogger::RunCommand(const std::string& command, int64_t tickMs) {
         nextLineTick_ = std::max(tickMs, lastDue_) + options_.periodMs / 4;
         return;
     }
+    if (command == "spdata(67,0)" || command == "spdata(67,1)") {
+        commandFormat_ = command[10] - '0';
+        answer("OK");
+        return;
+    }
     if (command == "rsmode(open)") {
         memoryOpen_ = true;
         answer("OK");

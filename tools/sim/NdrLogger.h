@@ -48,6 +48,8 @@ public:
     /// Called after a command that changed a setting.
     void SetOnConfigChanged(std::function<void()> handler) { onConfigChanged_ = std::move(handler); }
     NdrConfigStore& Store() { return store_; }
+    /// The command format (parameter 67, set with "spdata(67,N)").
+    int CommandFormat() const { return commandFormat_; }
 
 private:
     enum class Mode { Menu, CommandLine, Realtime };
@@ -67,6 +69,7 @@ private:
     bool checksum_ = false;
     bool memoryOpen_ = false;
     bool memoryUnlocked_ = false;
+    int commandFormat_ = 0;  ///< parameter 67: 0 the logger's own, 1 emulation
     std::string typed_;
     std::string memory_;
     std::deque<std::pair<int64_t, std::string>> out_;

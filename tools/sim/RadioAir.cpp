@@ -69,6 +69,9 @@ begins while another port's turn is on is an overlap, written to the transcript.
 Options:
   --vela ADDR@MHZ=V1,V2[/FAILURE]   a Vela remote: address, frequency and its values; lines
                                     "dd/mm/yyyy,hh:mm:ss,V1,V2"
+  --ndr ADDR@MHZ=N[,R][/FAILURE]    a data logger with N channels (and R records in memory)
+                                    behind a Harbury radio, on an address and frequency: its
+                                    menu, command line, stream and memory download
   --wd CHANNEL=V1,V2[/FAILURE]      a W&D logger on a radio channel (0..127): checksummed
                                     lines "dd/mm/yyyy,hh:mm:ss,V1,V2,CS"
       FAILURE is "silent" (never answers), "garbled" (every line spoilt) or "garbled=N" (the
@@ -90,6 +93,9 @@ int RadioRemote::FrequencyChannel() const {
 }
 
 std::string RadioRemote::Name() const {
+    if (kind == Kind::Ndr) {
+        return FormatC("ndr %d@%.3f", address, frequency);
+    }
     return kind == Kind::Vela ? FormatC("vela %d@%.3f", address, frequency) : FormatC("wd %d", channel);
 }
 
@@ -114,8 +120,9 @@ bool ParseRadioSimOptions(const std::vector<std::string>& args, RadioSimOptions&
         }
         const std::string& value = args[++i];
         bool ok = true;
-        if (arg == "--vela") {
+        if (arg == "--vela" || arg == "--ndr") {
             RadioRemote remote;
+            remote.kind = arg == "--ndr" ? RadioRemote::Kind::Ndr : RadioRemote::Kind::Vela;
             const std::size_t at = value.find('@');
             const std::size_t equals = value.find('=');
             char* end = nullptr;
@@ -126,6 +133,12 @@ bool ParseRadioSimOptions(const std::vector<std::string>& args, RadioSimOptions&
                 const std::string mhz = value.substr(at + 1, equals - at - 1);
                 remote.frequency = std::strtod(mhz.c_str(), &end);
                 ok = !mhz.empty() && *end == '\0' && remote.frequency >= kChannelZeroMHz - kChannelStepMHz / 2;
+            }
+            if (ok && remote.kind == RadioRemote::Kind::Ndr) {
+                const std::size_t comma = remote.values.find(',');
+                ok = ToInt(remote.values.substr(0, comma), 1, 64, remote.loggerChannels) &&
+                     (comma == std::string::npos ||
+                      ToInt(remote.values.substr(comma + 1), 0, 1000000, remote.loggerRecords));
             }
             options.remotes.push_back(remote);
         } else if (arg == "--wd") {
@@ -163,11 +176,41 @@ RadioAir::RadioAir(RadioSimOptions options) : options_(std::move(options)) {
     if (options_.startTime == 0) {
         options_.startTime = static_cast<TimeT>(std::time(nullptr));
     }
+    for (const RadioRemote& remote : options_.remotes) {
+        std::unique_ptr<NdrLogger> logger;
+        if (remote.kind == RadioRemote::Kind::Ndr) {
+            NdrLoggerOptions loggerOptions;
+            loggerOptions.channels = remote.loggerChannels;
+            loggerOptions.periodMs = options_.periodMs;
+            loggerOptions.records = remote.loggerRecords;
+            loggerOptions.corruptEvery = remote.failure == RadioRemote::Failure::Garbled ? 1 : 0;
+            logger = std::make_unique<NdrLogger>(loggerOptions);
+        }
+        loggers_.push_back(std::move(logger));
+    }
+}
+
+std::string RadioAir::ToLogger(const RadioRemote& remote, std::string_view bytes, int64_t tickMs) {
+    std::lock_guard guard(mutex_);
+    NdrLogger* logger = loggers_[static_cast<std::size_t>(&remote - options_.remotes.data())].get();
+    return logger != nullptr ? logger->OnInput(bytes, tickMs) : std::string();
+}
+
+std::string RadioAir::LoggerMemory(const RadioRemote& remote) const {
+    std::lock_guard guard(mutex_);
+    const NdrLogger* logger = loggers_[static_cast<std::size_t>(&remote - options_.remotes.data())].get();
+    return logger != nullptr ? logger->Memory() : std::string();
+}
+
+std::string RadioAir::FromLogger(const RadioRemote& remote, int64_t tickMs) {
+    std::lock_guard guard(mutex_);
+    NdrLogger* logger = loggers_[static_cast<std::size_t>(&remote - options_.remotes.data())].get();
+    return logger != nullptr ? logger->OnTick(tickMs) : std::string();
 }
 
 const RadioRemote* RadioAir::FindVela(int frequencyChannel, int address) const {
     for (const RadioRemote& remote : options_.remotes) {
-        if (remote.kind == RadioRemote::Kind::Vela && remote.address == address &&
+        if (remote.kind != RadioRemote::Kind::WandD && remote.address == address &&
             remote.FrequencyChannel() == frequencyChannel) {
             return &remote;
         }

@@ -7,28 +7,32 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "framework/LocalTime.h"
+#include "sim/NdrLogger.h"
 
 namespace svu::sim {
 
 /// One remote station on the air.
 struct RadioRemote {
-    enum class Kind { Vela, WandD };
+    enum class Kind { Vela, WandD, Ndr };
     enum class Failure { None, Silent, Garbled };
     Kind kind = Kind::Vela;
     int address = 1;             ///< Vela: the address selected with "ATR"
     double frequency = 458.525;  ///< Vela: MHz
     int channel = 0;             ///< W&D: the radio channel selected after the preamble
+    int loggerChannels = 0;      ///< Ndr: the values of the data logger's lines
+    int loggerRecords = 0;       ///< Ndr: records in the logger's memory at start
     std::string values;          ///< "v1,v2,..." sent in every line
     Failure failure = Failure::None;
     int garbledLines = -1;  ///< with Garbled: the first N lines of every turn are spoilt (-1 all)
     /// The channel number the remote listens on, counted in 25 kHz steps from 458.525 MHz.
     int FrequencyChannel() const;
-    /// "vela 1@458.525" or "wd 5": how the transcript names it.
+    /// "vela 1@458.525", "ndr 2@458.550" or "wd 5": how the transcript names it.
     std::string Name() const;
 };
 
@@ -63,7 +67,8 @@ public:
     explicit RadioAir(RadioSimOptions options);
 
     const RadioSimOptions& Options() const { return options_; }
-    /// The remote a Vela modem reaches on a frequency channel and address, or nullptr.
+    /// The remote (a Vela station or a data logger) a Hayes-style modem reaches on a frequency
+    /// channel and address, or nullptr.
     const RadioRemote* FindVela(int frequencyChannel, int address) const;
     /// The remote a W&D modem reaches on a radio channel, or nullptr.
     const RadioRemote* FindWandD(int channel) const;
@@ -78,6 +83,12 @@ public:
     std::vector<RadioTurn> Turns() const;
     /// How many turns overlapped another.
     int Overlaps() const;
+    /// A data logger remote: the bytes that reach it over the air, and what it sends back.
+    std::string ToLogger(const RadioRemote& remote, std::string_view bytes, int64_t tickMs);
+    std::string FromLogger(const RadioRemote& remote, int64_t tickMs);
+    /// The memory image of a data logger remote.
+    std::string LoggerMemory(const RadioRemote& remote) const;
+
     /// Also told of every transcript line (the program prints them when verbose).
     void SetLog(std::function<void(const std::string&)> log) { log_ = std::move(log); }
 
@@ -87,6 +98,7 @@ private:
     RadioSimOptions options_;
     mutable std::mutex mutex_;
     std::vector<RadioTurn> turns_;
+    std::vector<std::unique_ptr<NdrLogger>> loggers_;  ///< one per remote; set for the Ndr ones
     std::function<void(const std::string&)> log_;
 };
 

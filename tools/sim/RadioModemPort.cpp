@@ -39,6 +39,18 @@ RadioModemPort::RadioModemPort(RadioAir& air, int port, int64_t startTickMs)
     : air_(air), port_(port), startTickMs_(startTickMs) {}
 
 std::string RadioModemPort::OnInput(std::string_view bytes, int64_t tickMs) {
+    if (remote_ != nullptr && remote_->kind == RadioRemote::Kind::Ndr) {
+        // Once addressed, the modem is transparent: everything goes to the logger, except a new
+        // tuning, which a station that reopened the port before its close was seen begins with.
+        if (bytes.substr(0, 3) != "ATX") {
+            if (remote_->failure == RadioRemote::Failure::Silent) {
+                return {};
+            }
+            return air_.ToLogger(*remote_, bytes, tickMs);
+        }
+        remote_ = nullptr;
+        pending_.clear();
+    }
     pending_.append(bytes);
     while (!pending_.empty() && TakeCommand(tickMs)) {
     }
@@ -124,6 +136,16 @@ void RadioModemPort::Select(const RadioRemote* remote, int64_t tickMs) {
 }
 
 std::string RadioModemPort::OnTick(int64_t tickMs) {
+    if (remote_ != nullptr && remote_->kind == RadioRemote::Kind::Ndr) {
+        if (remote_->failure == RadioRemote::Failure::Silent) {
+            return {};
+        }
+        std::string out = air_.FromLogger(*remote_, tickMs);
+        for (std::size_t at = out.find('\n'); at != std::string::npos; at = out.find('\n', at + 1)) {
+            air_.CountLine(*turn_);
+        }
+        return out;
+    }
     if (remote_ == nullptr || nextLineMs_ < 0 || tickMs < nextLineMs_) {
         return {};
     }
