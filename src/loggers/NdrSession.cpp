@@ -6,8 +6,35 @@
 #include "framework/Clock.h"
 #include "framework/StringTable.h"
 #include "loggers/NdrProtocol.h"
+#include "platform/SerialControl.h"
 
 namespace svu {
+
+bool SerialControlStream::Write(std::string_view bytes) {
+    SerialControl* comm = comm_();
+    return comm != nullptr && comm->Output(bytes);
+}
+
+bool SerialControlStream::Read(std::string& into) {
+    SerialControl* comm = comm_();
+    if (comm == nullptr) {
+        return false;
+    }
+    const int waiting = comm->InBufferCount();
+    if (waiting < 0) {
+        return false;
+    }
+    if (waiting > 0) {
+        into += comm->Input();
+    }
+    return true;
+}
+
+void SerialControlStream::Discard() {
+    if (SerialControl* comm = comm_()) {
+        comm->DiscardInput();
+    }
+}
 
 namespace {
 

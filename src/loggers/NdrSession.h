@@ -11,6 +11,8 @@
 
 namespace svu {
 
+class SerialControl;
+
 class Clock;
 
 /// The bytes to and from the logger.
@@ -23,6 +25,19 @@ public:
     virtual bool Read(std::string& into) = 0;
     /// Drops the bytes that have arrived.
     virtual void Discard() = 0;
+};
+
+/// A station's serial control as a session's byte stream. The control is looked up on every call:
+/// the station creates it when its port is first opened.
+class SerialControlStream : public NdrByteStream {
+public:
+    explicit SerialControlStream(std::function<SerialControl*()> comm) : comm_(std::move(comm)) {}
+    bool Write(std::string_view bytes) override;
+    bool Read(std::string& into) override;
+    void Discard() override;
+
+private:
+    std::function<SerialControl*()> comm_;
 };
 
 /// What the session needs of the station that owns it.

@@ -26,39 +26,6 @@ constexpr int kDownloadingConfiguration = 109;
 constexpr int kUploadingConfiguration = 477;
 constexpr auto kEscapeSettle = std::chrono::milliseconds(200);
 
-// The radio's serial control as the session's byte stream, looked up on every call: it is
-// created by the first tuning.
-class RadioStream : public NdrByteStream {
-public:
-    explicit RadioStream(WSCalyraHarburyRadio& station) : station_(station) {}
-    bool Write(std::string_view bytes) override {
-        SerialControl* comm = station_.Comm();
-        return comm != nullptr && comm->Output(bytes);
-    }
-    bool Read(std::string& into) override {
-        SerialControl* comm = station_.Comm();
-        if (comm == nullptr) {
-            return false;
-        }
-        const int waiting = comm->InBufferCount();
-        if (waiting < 0) {
-            return false;
-        }
-        if (waiting > 0) {
-            into += comm->Input();
-        }
-        return true;
-    }
-    void Discard() override {
-        if (SerialControl* comm = station_.Comm()) {
-            comm->DiscardInput();
-        }
-    }
-
-private:
-    WSCalyraHarburyRadio& station_;
-};
-
 }  // namespace
 
 WSCalyraHarburyRadio::WSCalyraHarburyRadio() : WSRadioModemVela(kTypeCode, std::string()) {}
@@ -100,7 +67,7 @@ UserInterface& WSCalyraHarburyRadio::Ui() {
 
 NdrSession& WSCalyraHarburyRadio::Session() {
     if (!stream_) {
-        stream_ = std::make_unique<RadioStream>(*this);
+        stream_ = std::make_unique<SerialControlStream>([this] { return Comm(); });
     }
     if (!session_) {
         NdrSessionHooks hooks;

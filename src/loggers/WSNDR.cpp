@@ -23,39 +23,6 @@ constexpr std::string_view kStream = "clirt()\r";
 constexpr auto kEscapeSettle = std::chrono::milliseconds(100);
 constexpr auto kPollPeriod = std::chrono::milliseconds(LineInstrumentStation::kPollPeriodMs);
 
-// The station's serial control as the session's byte stream. The control is looked up on every
-// call: it is created when the port is first opened.
-class SerialStream : public NdrByteStream {
-public:
-    explicit SerialStream(WSNDR& station) : station_(station) {}
-    bool Write(std::string_view bytes) override {
-        SerialControl* comm = station_.Comm();
-        return comm != nullptr && comm->Output(bytes);
-    }
-    bool Read(std::string& into) override {
-        SerialControl* comm = station_.Comm();
-        if (comm == nullptr) {
-            return false;
-        }
-        const int waiting = comm->InBufferCount();
-        if (waiting < 0) {
-            return false;
-        }
-        if (waiting > 0) {
-            into += comm->Input();
-        }
-        return true;
-    }
-    void Discard() override {
-        if (SerialControl* comm = station_.Comm()) {
-            comm->DiscardInput();
-        }
-    }
-
-private:
-    WSNDR& station_;
-};
-
 }  // namespace
 
 WSNDR::WSNDR() : LineInstrumentStation(kTypeCode, kDefaultBaudRate) {}
@@ -77,7 +44,7 @@ void WSNDR::VisitKindFields(FieldVisitor& v) {
 
 NdrSession& WSNDR::Session() {
     if (!stream_) {
-        stream_ = std::make_unique<SerialStream>(*this);
+        stream_ = std::make_unique<SerialControlStream>([this] { return Comm(); });
     }
     if (!session_) {
         NdrSessionHooks hooks;

@@ -1,9 +1,5 @@
 #include "sim/NdrSimulator.h"
 
-#include <poll.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -18,7 +14,6 @@ namespace svu::sim {
 namespace {
 
 constexpr int kMaxWaitMs = 10;
-constexpr int kWriteWaitMs = 200;
 
 bool ParseInt(const std::string& text, long minimum, long maximum, long& value) {
     const std::string_view trimmed = Trim(text);
@@ -120,19 +115,27 @@ bool ParseNdrSimOptions(const std::vector<std::string>& args, NdrSimOptions& opt
     return true;
 }
 
+namespace {
+
+// The loop looks at the line every 10 ms, so an echo delay is played to the millisecond it asks.
+PtyLineOptions LineOf(const NdrSimOptions& options) {
+    return {options.linkPath, 4 * kMaxWaitMs, options.unplugAfter, options.unplugFor, kMaxWaitMs};
+}
+
+}  // namespace
+
 NdrSimulator::NdrSimulator(NdrSimOptions options, Clock& clock)
-    : options_(std::move(options)), clock_(clock), logger_(options_.logger) {
+    : PtySimulator(LineOf(options), clock), options_(std::move(options)), logger_(options_.logger) {
     logger_.SetOnConfigChanged([this] { SaveConfig(); });
+    SetLog([verbose = options_.verbose](const std::string& text) {
+        if (verbose || text.rfind("device", 0) == 0) {
+            std::cerr << "stratavue-sim: " << text << std::endl;
+        }
+    });
 }
 
 NdrSimulator::~NdrSimulator() {
     Stop();
-}
-
-void NdrSimulator::Log(const std::string& text) {
-    if (options_.verbose || text.rfind("device", 0) == 0) {
-        std::cerr << "stratavue-sim: " << text << std::endl;
-    }
 }
 
 // Called with the lock held, from inside the logger.
@@ -147,162 +150,63 @@ void NdrSimulator::SaveConfig() {
 }
 
 bool NdrSimulator::Open(std::string* error) {
-    std::lock_guard lock(mutex_);
-    if (!options_.configFile.empty()) {
-        std::ifstream in(options_.configFile, std::ios::binary);
-        if (in) {
-            const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            if (!logger_.Store().Load(text)) {
-                if (error != nullptr) {
-                    *error = "cannot take the set-up in " + options_.configFile;
+    {
+        std::lock_guard lock(mutex_);
+        if (!options_.configFile.empty()) {
+            std::ifstream in(options_.configFile, std::ios::binary);
+            if (in) {
+                const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+                if (!logger_.Store().Load(text)) {
+                    if (error != nullptr) {
+                        *error = "cannot take the set-up in " + options_.configFile;
+                    }
+                    return false;
                 }
-                return false;
             }
         }
+        if (!options_.memoryFile.empty() && !WriteFileAtomically(options_.memoryFile, logger_.Memory(), error)) {
+            return false;
+        }
     }
-    if (!options_.memoryFile.empty() && !WriteFileAtomically(options_.memoryFile, logger_.Memory(), error)) {
+    if (!PtySimulator::Open(error)) {
         return false;
     }
-    if (!pty_.Open(error)) {
-        return false;
-    }
-    if (!options_.linkPath.empty() && !pty_.CreateLink(options_.linkPath, error)) {
-        pty_.Close();
-        return false;
-    }
-    plugged_ = true;
-    pluggedAt_ = clock_.TickMs();
+    std::lock_guard lock(mutex_);
     Log("device " + pty_.SlavePath());
     return true;
 }
 
-std::string NdrSimulator::DevicePath() const {
-    std::lock_guard lock(mutex_);
-    return options_.linkPath.empty() ? pty_.SlavePath() : options_.linkPath;
+void NdrSimulator::OnUnplugged() {
+    logger_.Restart();
 }
 
-void NdrSimulator::Send(const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(pty_.MasterFd(), bytes.data() + done, bytes.size() - done);
-        if (n > 0) {
-            done += static_cast<std::size_t>(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        struct pollfd pfd {
-            pty_.MasterFd(), POLLOUT, 0
-        };
-        if (n < 0 && errno == EAGAIN && ::poll(&pfd, 1, kWriteWaitMs) > 0 && (pfd.revents & POLLOUT) != 0) {
-            continue;
-        }
-        Log("output dropped: nobody is reading the line");
+void NdrSimulator::OnTurn(int64_t tick) {
+    const std::string out = logger_.OnTick(tick);
+    std::vector<std::string> sent = logger_.TakeSentLines();
+    if (out.empty() || options_.silent) {
         return;
     }
+    // The transcript is written before the bytes, so a reader never sees them first.
+    if (!options_.transcript.empty() && !sent.empty()) {
+        std::ofstream transcript(options_.transcript, std::ios::app);
+        for (const std::string& line : sent) {
+            transcript << line << "\n";
+        }
+    }
+    Send(out);
 }
 
-void NdrSimulator::Step(int waitMs) {
-    int fd = -1;
-    {
-        std::lock_guard lock(mutex_);
-        const int64_t tick = clock_.TickMs();
-        if (options_.unplugAfter > 0 && plugged_ && tick - pluggedAt_ >= options_.unplugAfter * 1000LL) {
-            pty_.Close();
-            plugged_ = false;
-            unpluggedAt_ = tick;
-            logger_.Restart();
-            Log("device unplugged");
-        } else if (options_.unplugAfter > 0 && !plugged_ && tick - unpluggedAt_ >= options_.unplugFor * 1000LL) {
-            if (pty_.Open(nullptr) && (options_.linkPath.empty() || pty_.CreateLink(options_.linkPath, nullptr))) {
-                plugged_ = true;
-                pluggedAt_ = tick;
-                Log("device plugged in again as " + pty_.SlavePath());
-            } else {
-                pty_.Close();
-                unpluggedAt_ = tick;
-            }
-        }
-        if (plugged_) {
-            const std::string out = logger_.OnTick(tick);
-            std::vector<std::string> sent = logger_.TakeSentLines();
-            if (!out.empty() && !options_.silent) {
-                // The transcript is written before the bytes, so a reader never sees them first.
-                if (!options_.transcript.empty() && !sent.empty()) {
-                    std::ofstream transcript(options_.transcript, std::ios::app);
-                    for (const std::string& line : sent) {
-                        transcript << line << "\n";
-                    }
-                }
-                Send(out);
-            }
-            fd = pty_.MasterFd();
-        }
+void NdrSimulator::OnReceived(std::string_view bytes, int64_t tick) {
+    if (options_.silent) {
+        return;  // heard nothing
     }
-    if (fd < 0) {
-        clock_.SleepFor(std::chrono::milliseconds(waitMs));
-        return;
+    const std::string out = logger_.OnInput(bytes, tick);
+    if (options_.verbose) {
+        Log("received " + EscapeControls(bytes));
     }
-    struct pollfd pfd {
-        fd, POLLIN, 0
-    };
-    if (::poll(&pfd, 1, waitMs) <= 0) {
-        return;
+    if (!out.empty()) {
+        Send(out);
     }
-    std::lock_guard lock(mutex_);
-    if (!plugged_ || pty_.MasterFd() != fd) {
-        return;
-    }
-    char buffer[512];
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n > 0) {
-        if (options_.silent) {
-            return;  // heard nothing
-        }
-        const std::string out = logger_.OnInput(std::string_view(buffer, static_cast<std::size_t>(n)), clock_.TickMs());
-        if (options_.verbose) {
-            Log("received " + EscapeControls(std::string_view(buffer, static_cast<std::size_t>(n))));
-        }
-        if (!out.empty()) {
-            Send(out);
-        }
-    } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
-        clock_.SleepFor(std::chrono::milliseconds(waitMs));
-    }
-}
-
-void NdrSimulator::Run(const std::atomic<bool>& stop) {
-    while (!stop.load()) {
-        Step(kMaxWaitMs);
-    }
-}
-
-bool NdrSimulator::Start(std::string* error) {
-    if (thread_.joinable()) {
-        return true;
-    }
-    bool open = false;
-    {
-        std::lock_guard lock(mutex_);
-        open = plugged_;
-    }
-    if (!open && !Open(error)) {
-        return false;
-    }
-    stop_ = false;
-    thread_ = std::thread([this] { Run(stop_); });
-    return true;
-}
-
-void NdrSimulator::Stop() {
-    stop_ = true;
-    if (thread_.joinable()) {
-        thread_.join();
-    }
-    std::lock_guard lock(mutex_);
-    pty_.Close();
-    plugged_ = false;
 }
 
 int RunNdrSim(const std::vector<std::string>& args, const std::atomic<bool>& stop) {

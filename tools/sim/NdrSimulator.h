@@ -5,15 +5,13 @@
 // live in a file that survives it.
 
 #include <atomic>
-#include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
+#include <string_view>
 #include <vector>
 
 #include "framework/Clock.h"
-#include "platform/PseudoTerminal.h"
 #include "sim/NdrLogger.h"
+#include "sim/PtySimulator.h"
 
 namespace svu::sim {
 
@@ -33,20 +31,13 @@ struct NdrSimOptions {
 bool ParseNdrSimOptions(const std::vector<std::string>& args, NdrSimOptions& options, bool& help, std::string& error);
 const char* NdrSimHelp();
 
-class NdrSimulator {
+class NdrSimulator : public PtySimulator {
 public:
     explicit NdrSimulator(NdrSimOptions options, Clock& clock = SystemClock());
-    ~NdrSimulator();
-    NdrSimulator(const NdrSimulator&) = delete;
-    NdrSimulator& operator=(const NdrSimulator&) = delete;
+    ~NdrSimulator() override;
 
     /// Loads the set-up, writes the memory file, creates the pseudo-terminal; false with a message.
-    bool Open(std::string* error);
-    std::string DevicePath() const;
-    /// Serves the line until stop is set.
-    void Run(const std::atomic<bool>& stop);
-    bool Start(std::string* error);
-    void Stop();
+    bool Open(std::string* error) override;
     /// Runs f with the logger under the simulator's lock.
     template <class F>
     auto WithLogger(F&& f) {
@@ -55,21 +46,13 @@ public:
     }
 
 private:
-    void Step(int waitMs);
-    void Send(const std::string& bytes);
+    void OnTurn(int64_t tick) override;
+    void OnReceived(std::string_view bytes, int64_t tick) override;
+    void OnUnplugged() override;
     void SaveConfig();
-    void Log(const std::string& text);
 
     NdrSimOptions options_;
-    Clock& clock_;
-    mutable std::mutex mutex_;
     NdrLogger logger_;
-    PseudoTerminal pty_;
-    bool plugged_ = false;
-    int64_t unpluggedAt_ = 0;
-    int64_t pluggedAt_ = 0;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
 };
 
 }  // namespace svu::sim

@@ -53,6 +53,7 @@ void PtySimulator::UnplugLocked(int64_t tick) {
     pty_.Close();
     plugged_ = false;
     unpluggedAt_ = tick;
+    OnUnplugged();
     Log("device unplugged");
 }
 

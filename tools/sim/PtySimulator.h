@@ -53,6 +53,8 @@ protected:
     virtual void OnTurn(int64_t tick) = 0;
     /// What it does with bytes received (mutex held).
     virtual void OnReceived(std::string_view bytes, int64_t tick) = 0;
+    /// The device has just vanished (mutex held): an instrument that loses power starts afresh.
+    virtual void OnUnplugged() {}
 
     // With the mutex held:
     void Log(const std::string& text);
