@@ -12,6 +12,7 @@
 #include <string>
 
 #include "../support/CountingAllocator.h"
+#include "../support/YearLog.h"
 #include "framework/Clock.h"
 #include "framework/FieldVisitor.h"
 #include "framework/LocalTime.h"
@@ -25,7 +26,7 @@
 namespace {
 
 constexpr int kChannels = 20;
-constexpr long kRecords = 365L * 24 * 60;
+constexpr long kRecords = svu::bench::kYearOfMinutes;
 
 const std::filesystem::path& Folder() {
     static const std::filesystem::path folder = [] {
@@ -40,24 +41,7 @@ const std::filesystem::path& Folder() {
 const std::string& YearLog() {
     static const std::string path = [] {
         const std::string p = (Folder() / "year.log").string();
-        std::ofstream out(p, std::ios::binary | std::ios::trunc);
-        out << kChannels << "\r\n";
-        for (int c = 0; c < kChannels; ++c) {
-            out << "Channel " << c << "\r\n";
-        }
-        svu::TimeT t = svu::FromLocal(2025, 1, 1, 0, 0, 0);
-        char line[512];
-        for (long r = 0; r < kRecords; ++r, t += 60) {
-            const svu::LocalTm tm = svu::ToLocal(t);
-            int n = std::snprintf(line, sizeof line, "%02d/%02d/%02d, %02d:%02d:%02d", tm.day, tm.month, tm.year % 100,
-                                  tm.hour, tm.minute, tm.second);
-            for (int c = 0; c < kChannels; ++c) {
-                const long v = (r * (c + 3) + c * 37) % 3600;
-                n += std::snprintf(line + n, sizeof line - static_cast<std::size_t>(n), ", %ld.%ld", v / 10, v % 10);
-            }
-            out.write(line, n);
-            out << "\r\n";
-        }
+        svu::bench::WriteYearLog(p, kChannels, kChannels);
         return p;
     }();
     return path;

@@ -31,6 +31,7 @@
 #include "runtime/Runtime.h"
 #include "stations/StationReports.h"
 #include "stations/WSFile.h"
+#include "../support/YearLog.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ namespace fs = std::filesystem;
 
 constexpr int kStations = 10;
 constexpr int kChannels = 12;
-constexpr long kRecords = 365L * 24 * 60;
+constexpr long kRecords = svu::bench::kYearOfMinutes;
 
 long ResidentKiB() {
     std::ifstream in("/proc/self/status");
@@ -57,27 +58,6 @@ long OpenDescriptors() {
         ++n;
     }
     return n;
-}
-
-void WriteYear(const std::string& path) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << kChannels << "\r\n";
-    for (int c = 0; c < kChannels; ++c) {
-        out << "Channel " << c << "\r\n";
-    }
-    svu::TimeT t = svu::FromLocal(2025, 1, 1, 0, 0, 0);
-    char line[512];
-    for (long r = 0; r < kRecords; ++r, t += 60) {
-        const svu::LocalTm tm = svu::ToLocal(t);
-        int n = std::snprintf(line, sizeof line, "%02d/%02d/%02d, %02d:%02d:%02d", tm.day, tm.month, tm.year % 100,
-                              tm.hour, tm.minute, tm.second);
-        for (int c = 2; c < kChannels; ++c) {
-            const long v = (r * (c + 3) + c * 37) % 3600;
-            n += std::snprintf(line + n, sizeof line - static_cast<std::size_t>(n), ", %ld.%ld", v / 10, v % 10);
-        }
-        out.write(line, n);
-        out << "\r\n";
-    }
 }
 
 // Every record of a station's daily logs, in file order, must be the next minute of the year.
@@ -129,7 +109,7 @@ void BM_SoakYearTenFileStations(benchmark::State& state) {
     const fs::path folder = pattern;
     svu::SetReportFolder(folder.string());
     const std::string year = (folder / "year.log").string();
-    WriteYear(year);
+    svu::bench::WriteYearLog(year, kChannels, kChannels - 2);
     {
         std::ofstream(folder / "template.html") << "<p>{STRATAVUE:#DATE} {STRATAVUE:#TIME}</p>\n"
                                                 << "<p>{STRATAVUE:Soak1:Channel 2} {STRATAVUE:Soak10:Channel 11}</p>\n";
