@@ -212,7 +212,6 @@ void MqttPublisher::OnConnect(mosquitto*, void* self, int rc) {
         return;
     }
     p->connecting_ = false;
-    p->connected_.store(true);
     p->announce_ = true;
     p->retryPause_ = kFirstRetry;
     if (p->outageReported_) {
@@ -220,6 +219,8 @@ void MqttPublisher::OnConnect(mosquitto*, void* self, int rc) {
         ReportError(nullptr, FormatC("MQTT: connected to the broker at %s:%d again", p->settings_.host.c_str(),
                                      p->settings_.port));
     }
+    // Set last: whoever sees the connection also sees the report of its return.
+    p->connected_.store(true);
 }
 
 void MqttPublisher::ConnectionLost(const std::string& why) {
