@@ -68,6 +68,20 @@ std::tm ToTm(TimeT time) {
     return tm;
 }
 
+// True when local time `t` (broken down in `tm`, standard time) may be the second pass through an
+// hour repeated when summer time ended: summer time, or another offset, held within the three
+// hours before. Everywhere else there is nothing to settle, and asking mktime for summer time in a
+// zone without it makes it search for a long time.
+bool SummerTimeEndedJustBefore(std::time_t t, const std::tm& tm) {
+    constexpr std::time_t kWidestShift = 3 * 3600;
+    std::tm before{};
+    const std::time_t earlier = t - kWidestShift;
+    if (localtime_r(&earlier, &before) == nullptr) {
+        return true;  // cannot tell: take the careful path
+    }
+    return before.tm_isdst != 0 || before.tm_gmtoff != tm.tm_gmtoff;
+}
+
 }  // namespace
 
 LocalTm ToLocal(TimeT time) {
@@ -95,7 +109,7 @@ TimeT FromLocal(int year, int month, int day, int hour, int minute, int second) 
     tm.tm_isdst = -1;
     const std::tm requested = tm;
     const std::time_t t = std::mktime(&tm);
-    if (t != static_cast<std::time_t>(-1) && tm.tm_isdst == 0) {
+    if (t != static_cast<std::time_t>(-1) && tm.tm_isdst == 0 && SummerTimeEndedJustBefore(t, tm)) {
         // In the hour repeated when summer time ends, mktime's choice depends on earlier calls;
         // settle on the first occurrence (still summer time) whenever that reading is valid.
         std::tm summer = requested;

@@ -93,4 +93,17 @@ std::string_view TrimRight(std::string_view text);
 /// The text without leading C-locale white space.
 std::string_view TrimLeft(std::string_view text);
 
+/// Sets `to` to `text` (which must not lie inside `to`), reusing its storage: a cheaper path than
+/// std::string::assign for the short channel texts copied on every reading.
+inline void AssignText(std::string& to, std::string_view text) {
+    if (text.size() <= to.capacity()) {
+        to.resize(text.size());
+        if (!text.empty()) {
+            std::char_traits<char>::copy(to.data(), text.data(), text.size());
+        }
+    } else {
+        to.assign(text);
+    }
+}
+
 }  // namespace svu

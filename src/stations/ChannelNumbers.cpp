@@ -46,13 +46,11 @@ double ChannelNumbers::Get(std::size_t channel, const std::string& text) {
     return number;
 }
 
-void ChannelNumbers::Written(std::size_t channel, std::string_view text) {
-    if (depth_ == 0) {
-        return;
+void ChannelNumbers::Written(std::size_t channel) {
+    // Converted when first asked for: most results are only logged and shown, never read back.
+    if (channel < stamps_.size()) {
+        stamps_[channel] = 0;  // no generation is 0
     }
-    Fit(channel + 1);
-    numbers_[channel] = AtoF(text);
-    stamps_[channel] = generation_;
 }
 
 }  // namespace svu

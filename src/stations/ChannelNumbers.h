@@ -25,8 +25,8 @@ public:
     /// The number of `text`, the text of `channel`: AtoF's result (C-locale rules, 0 for a text that
     /// is not a number).
     double Get(std::size_t channel, const std::string& text);
-    /// `text` was just written into `channel`: its number is remembered (inside a reading).
-    void Written(std::size_t channel, std::string_view text);
+    /// A new text was just written into `channel`: its number is taken from it when next asked for.
+    void Written(std::size_t channel);
 
     /// Opens a reading for the life of the object.
     class Scope {

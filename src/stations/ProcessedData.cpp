@@ -84,7 +84,7 @@ void ProcessedData::WriteText(int outputChannel, std::string_view text) {
     }
     values[index].assign(text.data(), text.size());
     // Later channels and the alarms read the number rather than the text.
-    station->numbers.Written(index, text);
+    station->numbers.Written(index);
 }
 
 const std::string* ChannelText(const WeatherStation& station, int32_t channel) {

@@ -87,13 +87,18 @@ TimeT LogTimeParser::Parse(std::string_view date, std::string_view time) {
 
 bool FileRecord::Parse(std::string_view line, std::size_t raw) {
     fields_.clear();
-    for (;;) {
-        const std::size_t comma = line.find(',');
-        fields_.push_back(line.substr(0, comma));
-        if (comma == std::string_view::npos || fields_.size() >= std::max<std::size_t>(raw, 2)) {
+    // Fields are a few characters long: a plain scan beats a library search per field.
+    const std::size_t limit = std::max<std::size_t>(raw, 2);
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    for (const char* start = p;; start = ++p) {
+        while (p != end && *p != ',') {
+            ++p;
+        }
+        fields_.emplace_back(start, static_cast<std::size_t>(p - start));
+        if (p == end || fields_.size() >= limit) {
             break;
         }
-        line.remove_prefix(comma + 1);
     }
     // A short record is sound: a log whose station gained channels during the day names only the
     // first record's channels in its header. Only the date and time are required.
@@ -120,7 +125,7 @@ void FileRecord::CopyTo(std::vector<std::string>& values, std::size_t raw) const
     const std::size_t n = std::min(raw, values.size());
     for (std::size_t i = 0; i < n; ++i) {
         if (i < fields_.size()) {
-            values[i].assign(fields_[i]);
+            AssignText(values[i], fields_[i]);
         } else {
             values[i].clear();  // the record has no field for it: no value for this reading
         }

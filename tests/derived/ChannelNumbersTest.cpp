@@ -42,10 +42,11 @@ TEST(ChannelNumbers, ANumberIsTrustedOnlyWithinTheReadingThatTookIt) {
         const ChannelNumbers::Scope reading(numbers, 1);
         EXPECT_EQ(numbers.Get(0, "6"), 6.0);
         EXPECT_EQ(numbers.Get(0, "7"), 6.0) << "converted once per reading";
-        numbers.Written(0, "8.5");
+        numbers.Written(0);
+        EXPECT_EQ(numbers.Get(0, "8.5"), 8.5) << "a written text is converted afresh";
         EXPECT_EQ(numbers.Get(0, "ignored"), 8.5);
-        numbers.Written(5, "2");  // past the size given: the table grows
-        EXPECT_EQ(numbers.Get(5, ""), 2.0);
+        numbers.Written(5);  // past the size given: the table grows when the number is taken
+        EXPECT_EQ(numbers.Get(5, "2"), 2.0);
         {
             const ChannelNumbers::Scope nested(numbers, 1);
             EXPECT_EQ(numbers.Get(0, "9"), 8.5) << "a nested scope is the same reading";

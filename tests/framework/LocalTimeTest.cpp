@@ -85,6 +85,13 @@ TEST_F(LocalTimeTest, DaylightSavingEdges) {
     EXPECT_EQ(
         StartOfLocalDay(ParseDateTime("28/10/24", "12:00:00")) - StartOfLocalDay(ParseDateTime("27/10/24", "12:00:00")),
         25 * 3600);
+    // 01:30 comes twice that day: the first pass (still summer time) is meant, whatever was asked
+    // before; an hour later only standard time is left.
+    for (const TimeT primer : {FromLocal(2024, 12, 1, 12, 0, 0), FromLocal(2024, 7, 1, 12, 0, 0)}) {
+        SCOPED_TRACE(primer);
+        EXPECT_EQ(FromLocal(2024, 10, 27, 1, 30, 0), 1729989000);
+        EXPECT_EQ(FromLocal(2024, 10, 27, 2, 30, 0), 1729996200);
+    }
 }
 
 TEST_F(LocalTimeTest, FileAndLogStamps) {
