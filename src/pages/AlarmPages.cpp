@@ -11,6 +11,7 @@
 #include "pages/PropertySheet.h"
 #include "pages/Sheets.h"
 #include "stations/Alarm.h"
+#include "stations/StationFile.h"
 #include "stations/WeatherStation.h"
 
 namespace svu {
@@ -111,8 +112,12 @@ void CopySettings(const Alarm& from, Alarm& to) {
 
 class AlarmsPage : public PropertyPage {
 public:
-    explicit AlarmsPage(WeatherStation& station)
-        : PropertyPage(QStringLiteral("Alarms")), station_(station), list_(new QListWidget) {
+    AlarmsPage(WeatherStation& station, const StationList* stations)
+        : PropertyPage(QStringLiteral("Alarms")),
+          station_(station),
+          stations_(stations),
+          keyedName_(station.name),
+          list_(new QListWidget) {
         BeginGroup(QStringLiteral("Alarms"));
         list_->setObjectName(QStringLiteral("alarmList"));
         AddWidget(list_);
@@ -130,6 +135,13 @@ public:
     }
 
     void Load() override {
+        if (!afterApplyAdded_ && Sheet() != nullptr) {
+            // The station's name is written by another page, in any order: its alarms' settings
+            // follow it once the whole sheet has been applied.
+            afterApplyAdded_ = true;
+            Sheet()->AfterApply([this] { FollowStationName(); });
+        }
+        deletedNames_.clear();
         entries_.clear();
         for (const auto& alarm : station_.alarms) {
             entries_.push_back({alarm.get(), alarm->Copy()});
@@ -152,6 +164,7 @@ public:
             kept.push_back(std::move(*owned));
         }
         station_.alarms = std::move(kept);
+        ForgetDeletedAlarms();
         entries_.clear();
         Load();
     }
@@ -161,6 +174,40 @@ private:
         Alarm* original;  // the station's alarm, null for one added on this page
         std::unique_ptr<Alarm> edit;
     };
+
+    // The Speak settings of the alarms deleted on the page go, unless an alarm that stays shares
+    // the name (and so the setting). The keys are still under the name the station had when the
+    // sheet opened.
+    void ForgetDeletedAlarms() {
+        SpokenAlarms* spoken = SpokenSettings();
+        if (spoken == nullptr) {
+            return;
+        }
+        for (const std::string& name : deletedNames_) {
+            if (std::none_of(station_.alarms.begin(), station_.alarms.end(),
+                             [&name](const auto& a) { return a->name == name; })) {
+                spoken->SetSpoken(keyedName_, name, false);
+            }
+        }
+        deletedNames_.clear();
+    }
+
+    void FollowStationName() {
+        SpokenAlarms* spoken = SpokenSettings();
+        if (station_.name == keyedName_) {
+            return;
+        }
+        if (spoken != nullptr) {
+            // Stations of the same name share their settings: another one's are left as they are.
+            const auto otherIsNamed = [this](const std::string& name) {
+                return stations_ != nullptr &&
+                       std::any_of(stations_->begin(), stations_->end(),
+                                   [&](const auto& s) { return s.get() != &station_ && s->name == name; });
+            };
+            spoken->RenameStation(keyedName_, station_.name, otherIsNamed(keyedName_), otherIsNamed(station_.name));
+        }
+        keyedName_ = station_.name;
+    }
 
     void Fill() {
         const int row = list_->currentRow();
@@ -199,6 +246,11 @@ private:
         if (row < 0 || !AskYesNo(Ui(), ToQt(Str(kAskDeleteAlarm)))) {
             return;
         }
+        const Entry& entry = entries_[static_cast<size_t>(row)];
+        deletedNames_.push_back(entry.edit->name);
+        if (entry.original != nullptr) {
+            deletedNames_.push_back(entry.original->name);
+        }
         entries_.erase(entries_.begin() + row);
         Fill();
     }
@@ -214,8 +266,12 @@ private:
     }
 
     WeatherStation& station_;
+    const StationList* stations_;
+    std::string keyedName_;  // the station name its alarms' Speak settings are kept under
     QListWidget* list_;
     std::vector<Entry> entries_;
+    std::vector<std::string> deletedNames_;  // alarms deleted since the page was loaded
+    bool afterApplyAdded_ = false;
 };
 
 }  // namespace
@@ -232,8 +288,18 @@ std::unique_ptr<PropertySheet> MakeAlarmSheet(QWidget* parent, Alarm& alarm, con
     return sheet;
 }
 
-std::unique_ptr<PropertyPage> MakeAlarmsPage(WeatherStation& station) {
-    return std::make_unique<AlarmsPage>(station);
+std::unique_ptr<PropertyPage> MakeAlarmsPage(WeatherStation& station, const StationList* stations) {
+    return std::make_unique<AlarmsPage>(station, stations);
+}
+
+void ForgetSpokenAlarms(const WeatherStation& station, const StationList& stations) {
+    SpokenAlarms* spoken = SpokenSettings();
+    if (spoken == nullptr || std::any_of(stations.begin(), stations.end(), [&station](const auto& s) {
+            return s.get() != &station && s->name == station.name;
+        })) {
+        return;  // another station of the same name keeps them
+    }
+    spoken->ForgetStation(station.name);
 }
 
 }  // namespace svu

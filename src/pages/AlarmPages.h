@@ -3,6 +3,7 @@
 // The station's "Alarms" page and the "Alarm Properties" dialog.
 
 #include <memory>
+#include <vector>
 
 class QWidget;
 
@@ -25,7 +26,14 @@ void SetSpokenAlarmSettings(SpokenAlarms* spoken);
 
 /// "Alarms": the station's alarms with "Add...", "Delete..." and "Properties...", and "Log alarms to
 /// Alarms.txt". The page edits copies; the station's list changes only when the sheet is closed
-/// with OK, and alarms that stay keep their trigger state.
-std::unique_ptr<PropertyPage> MakeAlarmsPage(WeatherStation& station);
+/// with OK, and alarms that stay keep their trigger state. Then the Speak settings of deleted
+/// alarms go, and those of the others follow a new station name; `stations` (the program's
+/// list, may be null) tells whether another station still has the old name.
+std::unique_ptr<PropertyPage> MakeAlarmsPage(WeatherStation& station,
+                                             const std::vector<std::unique_ptr<WeatherStation>>* stations = nullptr);
+
+/// A station is being deleted from `stations`: its alarms' Speak settings go (unless another
+/// station of the list has its name).
+void ForgetSpokenAlarms(const WeatherStation& station, const std::vector<std::unique_ptr<WeatherStation>>& stations);
 
 }  // namespace svu

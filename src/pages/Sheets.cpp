@@ -68,7 +68,7 @@ struct StationSheetBuilder {
         sheet->AddPage(MakeStationNamePage(station, std::move(open)));
     }
     void Network() { sheet->AddPage(MakeNetworkOutputPage(station)); }
-    void Alarms() { sheet->AddPage(MakeAlarmsPage(station)); }
+    void Alarms() { sheet->AddPage(MakeAlarmsPage(station, context.stations)); }
     void Logging() {
         sheet->AddPage(MakeLoggingPage(station, context.clock != nullptr ? *context.clock : SystemClock()));
     }
