@@ -3,6 +3,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <algorithm>
+#include <set>
 
 #include "framework/StringTable.h"
 #include "outputs/AlarmSpeech.h"
@@ -31,7 +32,7 @@ SpokenAlarms*& SpokenSettings() {
 
 class AlarmPage : public PropertyPage {
 public:
-    AlarmPage(Alarm& alarm, const WeatherStation& station) : PropertyPage(QStringLiteral("Alarm")) {
+    AlarmPage(Alarm& alarm, const WeatherStation& station, bool* speak) : PropertyPage(QStringLiteral("Alarm")) {
         BeginGroup(QStringLiteral("Alarm"));
         Text(QStringLiteral("name"), QStringLiteral("Name:"), Bind<std::string>(alarm.name));
         NameList(QStringLiteral("channel"), QStringLiteral("Channel:"), StationChannelNames(&station),
@@ -74,9 +75,15 @@ public:
         Radio(QStringLiteral("recordBits"), {QStringLiteral("8 Bits"), QStringLiteral("16 Bits")},
               Bind<long long>(alarm.recordBits), {8, 16}, false);
 
-        // Kept in the settings file by station and alarm name, not in the alarm's record.
+        // Kept in the settings file by station and alarm name, not in the alarm's record; with
+        // `speak`, held there until the caller applies the alarm.
         if (SpokenAlarms* spoken = SpokenSettings()) {
             BeginGroup(QStringLiteral("Speech"));
+            if (speak != nullptr) {
+                Check(QStringLiteral("speak"), QStringLiteral("Speak the message and the value when it triggers"),
+                      {[speak] { return *speak; }, [speak](const bool& on) { *speak = on; }});
+                return;
+            }
             const std::string stationName = station.name;
             const std::string originalName = alarm.name;
             Check(QStringLiteral("speak"), QStringLiteral("Speak the message and the value when it triggers"),
@@ -141,10 +148,12 @@ public:
             afterApplyAdded_ = true;
             Sheet()->AfterApply([this] { FollowStationName(); });
         }
-        deletedNames_.clear();
+        touchedNames_.clear();
         entries_.clear();
+        SpokenAlarms* spoken = SpokenSettings();
         for (const auto& alarm : station_.alarms) {
-            entries_.push_back({alarm.get(), alarm->Copy()});
+            touchedNames_.insert(alarm->name);
+            entries_.push_back({alarm.get(), alarm->Copy(), spoken != nullptr && spoken->IsSpoken(keyedName_, alarm->name)});
         }
         Fill();
         PropertyPage::Load();
@@ -152,6 +161,7 @@ public:
 
     void Store() override {
         PropertyPage::Store();
+        StoreSpeak();
         std::vector<std::unique_ptr<Alarm>> kept;
         for (Entry& entry : entries_) {
             if (entry.original == nullptr) {
@@ -164,7 +174,6 @@ public:
             kept.push_back(std::move(*owned));
         }
         station_.alarms = std::move(kept);
-        ForgetDeletedAlarms();
         entries_.clear();
         Load();
     }
@@ -173,23 +182,26 @@ private:
     struct Entry {
         Alarm* original;  // the station's alarm, null for one added on this page
         std::unique_ptr<Alarm> edit;
+        bool speak;  // its Speak setting, written with the rest on OK
     };
 
-    // The Speak settings of the alarms deleted on the page go, unless an alarm that stays shares
-    // the name (and so the setting). The keys are still under the name the station had when the
-    // sheet opened.
-    void ForgetDeletedAlarms() {
+    // Every alarm name the page had or has now gets the setting of the alarms that carry it
+    // after the edits: a renamed alarm takes its setting along, a deleted one leaves none behind
+    // (alarms of one name share a key). The keys are still under the name the station had when
+    // the sheet opened.
+    void StoreSpeak() {
         SpokenAlarms* spoken = SpokenSettings();
         if (spoken == nullptr) {
             return;
         }
-        for (const std::string& name : deletedNames_) {
-            if (std::none_of(station_.alarms.begin(), station_.alarms.end(),
-                             [&name](const auto& a) { return a->name == name; })) {
-                spoken->SetSpoken(keyedName_, name, false);
-            }
+        for (const Entry& entry : entries_) {
+            touchedNames_.insert(entry.edit->name);
         }
-        deletedNames_.clear();
+        for (const std::string& name : touchedNames_) {
+            spoken->SetSpoken(keyedName_, name, std::any_of(entries_.begin(), entries_.end(), [&name](const Entry& e) {
+                                  return e.speak && e.edit->name == name;
+                              }));
+        }
     }
 
     void FollowStationName() {
@@ -230,13 +242,20 @@ private:
         }
     }
 
+    int RunAlarmSheet(Alarm& alarm, bool& speak) {
+        auto sheet = MakeAlarmSheet(this, alarm, station_, &Ui(), &speak);
+        sheet->SetStoreLock(&station_.lock);
+        return sheet->Run();
+    }
+
     void AddAlarm() {
         auto alarm = std::make_unique<Alarm>();
         alarm->name = NextName();
-        if (EditAlarm(this, *alarm, station_, &Ui()) != kSheetOk) {
+        bool speak = false;
+        if (RunAlarmSheet(*alarm, speak) != kSheetOk) {
             return;
         }
-        entries_.insert(entries_.begin(), Entry{nullptr, std::move(alarm)});
+        entries_.insert(entries_.begin(), Entry{nullptr, std::move(alarm), speak});
         Fill();
         list_->setCurrentRow(0);
     }
@@ -246,11 +265,7 @@ private:
         if (row < 0 || !AskYesNo(Ui(), ToQt(Str(kAskDeleteAlarm)))) {
             return;
         }
-        const Entry& entry = entries_[static_cast<size_t>(row)];
-        deletedNames_.push_back(entry.edit->name);
-        if (entry.original != nullptr) {
-            deletedNames_.push_back(entry.original->name);
-        }
+        touchedNames_.insert(entries_[static_cast<size_t>(row)].edit->name);
         entries_.erase(entries_.begin() + row);
         Fill();
     }
@@ -260,7 +275,8 @@ private:
         if (row < 0) {
             return;
         }
-        if (EditAlarm(this, *entries_[static_cast<size_t>(row)].edit, station_, &Ui()) == kSheetOk) {
+        Entry& entry = entries_[static_cast<size_t>(row)];
+        if (RunAlarmSheet(*entry.edit, entry.speak) == kSheetOk) {
             Fill();
         }
     }
@@ -270,7 +286,7 @@ private:
     std::string keyedName_;  // the station name its alarms' Speak settings are kept under
     QListWidget* list_;
     std::vector<Entry> entries_;
-    std::vector<std::string> deletedNames_;  // alarms deleted since the page was loaded
+    std::set<std::string> touchedNames_;  // names alarms had on the page since it was loaded
     bool afterApplyAdded_ = false;
 };
 
@@ -281,9 +297,9 @@ void SetSpokenAlarmSettings(SpokenAlarms* spoken) {
 }
 
 std::unique_ptr<PropertySheet> MakeAlarmSheet(QWidget* parent, Alarm& alarm, const WeatherStation& station,
-                                              UserInterface* ui) {
+                                              UserInterface* ui, bool* speak) {
     auto sheet = std::make_unique<PropertySheet>(parent, QStringLiteral("Alarm Properties"), ui);
-    sheet->AddPage(std::make_unique<AlarmPage>(alarm, station));
+    sheet->AddPage(std::make_unique<AlarmPage>(alarm, station, speak));
     sheet->HideTabs();
     return sheet;
 }

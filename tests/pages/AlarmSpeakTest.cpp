@@ -51,7 +51,8 @@ TEST(AlarmSpeakBox, KeepsTheSettingOutsideTheAlarmAndFollowsARename) {
 }
 
 // A station sheet closed with OK: the deleted alarm's setting goes, the others follow the new
-// station name (the third alarm's staying with it as it becomes the second); Cancel moves nothing.
+// station name (the third alarm's staying with it as it becomes the second), as does one set and
+// renamed in "Alarm Properties" meanwhile; Cancel writes none of it.
 TEST(AlarmSpeakBox, SettingsFollowTheStationSheetOnlyWhenApplied) {
     test::TempDir dir;
     Settings settings(dir.Path().string());
@@ -75,6 +76,13 @@ TEST(AlarmSpeakBox, SettingsFollowTheStationSheetOnlyWhenApplied) {
     const auto editRoof = [&](bool ok) {
         auto sheet = MakeStationSheet(nullptr, roof, false, context);
         test::Type(sheet.get(), "name", "Attic");
+        test::Find<QListWidget>(sheet.get(), "alarmList")->setCurrentRow(0);
+        test::WhenModal([](QWidget* dialog) {
+            test::Type(dialog, "name", "Storm");
+            test::Find<QAbstractButton>(dialog, "speak")->setChecked(true);
+            test::ClickOk(dialog);
+        });
+        test::Click(sheet.get(), "alarmProperties");
         test::Find<QListWidget>(sheet.get(), "alarmList")->setCurrentRow(1);
         ui.Answer(MsgResult::Yes);
         test::Click(sheet.get(), "deleteAlarm");
@@ -84,6 +92,7 @@ TEST(AlarmSpeakBox, SettingsFollowTheStationSheetOnlyWhenApplied) {
     EXPECT_EQ(roof.name, "Roof");
     EXPECT_EQ(roof.alarms.size(), 3u);
     EXPECT_TRUE(SpokenAlarms(settings).IsSpoken("Roof", "Rain"));
+    EXPECT_FALSE(SpokenAlarms(settings).IsSpoken("Roof", "Storm"));
 
     editRoof(true);
     SetSpokenAlarmSettings(nullptr);
@@ -91,10 +100,11 @@ TEST(AlarmSpeakBox, SettingsFollowTheStationSheetOnlyWhenApplied) {
     ASSERT_EQ(roof.alarms.size(), 2u);
     ASSERT_EQ(roof.alarms[1]->name, "Frost");
     SpokenAlarms reread(settings);
+    EXPECT_TRUE(reread.IsSpoken("Attic", "Storm"));
     EXPECT_FALSE(reread.IsSpoken("Attic", "Gale"));
     EXPECT_TRUE(reread.IsSpoken("Attic", "Frost"));
     EXPECT_FALSE(reread.IsSpoken("Attic", "Rain"));
-    for (const char* name : {"Gale", "Rain", "Frost"}) {
+    for (const char* name : {"Storm", "Rain", "Frost"}) {
         EXPECT_FALSE(reread.IsSpoken("Roof", name)) << name;
     }
 }
