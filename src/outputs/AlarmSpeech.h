@@ -5,8 +5,8 @@
 // in the settings file's section "SpokenAlarms": one key per spoken alarm, the station's name, "/"
 // and the alarm's name (with "=", "[", "]", ";" and line ends in names written as "_"), value 1.
 // Whoever renames or deletes a station or an alarm moves or removes its keys (RenameStation,
-// ForgetStation, SetSpoken), so that a new one of the same name starts unspoken. Speech runs on a thread of its own;
-// a station thread only queues the text. "Mute all alarms" silences it.
+// ForgetStation, SetSpoken), so that a new one of the same name starts unspoken. Speech runs on a
+// thread of its own; a station thread only queues the text. "Mute all alarms" silences it.
 
 #include <atomic>
 #include <mutex>
