@@ -153,7 +153,8 @@ public:
         SpokenAlarms* spoken = SpokenSettings();
         for (const auto& alarm : station_.alarms) {
             touchedNames_.insert(alarm->name);
-            entries_.push_back({alarm.get(), alarm->Copy(), spoken != nullptr && spoken->IsSpoken(keyedName_, alarm->name)});
+            const bool speak = spoken != nullptr && spoken->IsSpoken(keyedName_, alarm->name);
+            entries_.push_back({alarm.get(), alarm->Copy(), speak, alarm->channel});
         }
         Fill();
         PropertyPage::Load();
@@ -168,7 +169,13 @@ public:
                 kept.push_back(std::move(entry.edit));
                 continue;
             }
+            // A channel dialog ("Advanced...") may have moved the alarm's channel since the page
+            // was loaded: the page's copy overrides it only when the user chose another channel.
+            const auto channel = entry.original->channel;
             CopySettings(*entry.edit, *entry.original);
+            if (entry.edit->channel == entry.loadedChannel) {
+                entry.original->channel = channel;
+            }
             auto owned = std::find_if(station_.alarms.begin(), station_.alarms.end(),
                                       [&entry](const auto& a) { return a.get() == entry.original; });
             kept.push_back(std::move(*owned));
@@ -183,6 +190,7 @@ private:
         Alarm* original;  // the station's alarm, null for one added on this page
         std::unique_ptr<Alarm> edit;
         bool speak;  // its Speak setting, written with the rest on OK
+        decltype(Alarm::channel) loadedChannel = -1;
     };
 
     // Every alarm name the page had or has now gets the setting of the alarms that carry it

@@ -10,7 +10,6 @@
 #include "loggers/WSCalyraModem.h"
 #include "loggers/WSCalyraWandDRadio.h"
 #include "loggers/WSNDR.h"
-#include "pages/LoggerChannelsPage.h"
 #include "pages/PagesTestSupport.h"
 #include "pages/PropertySheet.h"
 #include "pages/Sheets.h"
@@ -71,18 +70,22 @@ TEST(LoggerChannelSheet, DeletingAChannelMovesTheAlarmsAndBlankNamesAreRefused) 
     station.alarms.push_back(std::make_unique<Alarm>());
     station.alarms.back()->channel = 2;  // on "Rain"
 
-    auto sheet = MakeLoggerChannelSheet(nullptr, station, context);
-    test::Find<QTableWidget>(sheet.get(), "channelTable")->setCurrentCell(0, 1);
-    test::Click(sheet.get(), "deleteChannel");
-    test::Click(sheet.get(), "addChannel");
-    SetCell(sheet.get(), 2, 1, " ");
-    test::ClickOk(sheet.get());
-    EXPECT_EQ(ui.Messages().back().text, "Every channel needs a name.");
-    EXPECT_EQ(station.channelNames.size(), 3u);  // nothing written while refused
-
-    SetCell(sheet.get(), 2, 1, "Gust");
-    test::ClickOk(sheet.get());
+    // Through the station's sheet, whose "Alarms" page holds copies of the alarms meanwhile.
+    auto sheet = MakeStationSheet(nullptr, station, false, context);
+    test::WhenModal([&](QWidget* channels) {
+        test::Find<QTableWidget>(channels, "channelTable")->setCurrentCell(0, 1);
+        test::Click(channels, "deleteChannel");
+        test::Click(channels, "addChannel");
+        SetCell(channels, 2, 1, " ");
+        test::ClickOk(channels);
+        EXPECT_EQ(ui.Messages().back().text, "Every channel needs a name.");
+        EXPECT_EQ(station.channelNames.size(), 3u);  // nothing written while refused
+        SetCell(channels, 2, 1, "Gust");
+        test::ClickOk(channels);
+    });
+    test::Click(sheet.get(), "advanced");
     EXPECT_EQ(station.channelNames, (std::vector<std::string>{"Wind", "Rain", "Gust"}));
+    test::ClickOk(sheet.get());
     EXPECT_EQ(station.channelCount, 3);
     EXPECT_EQ(station.alarms[0]->channel, 1);  // still on "Rain"
 }
