@@ -1,5 +1,6 @@
 #include "app/StationsDialog.h"
 
+#include "pages/AlarmPages.h"
 #include "pages/Sheets.h"
 
 #include <QComboBox>
@@ -180,6 +181,8 @@ void StationsDialog::Delete() {
     if (hooks_.beforeDelete) {
         hooks_.beforeDelete(*stations_[static_cast<size_t>(row)]);
     }
+    // A new station given this name later starts with none of its alarms spoken.
+    ForgetSpokenAlarms(*stations_[static_cast<size_t>(row)], stations_);
     DeleteStation(stations_, static_cast<size_t>(row));
     Refill(std::min(row, static_cast<int>(stations_.size()) - 1));
 }

@@ -179,6 +179,7 @@ void WSCalyraHarburyRadio::Download(const std::string& targetPath) {
     link.close = [this] { ReleaseRadio(); };
     const NdrDownloadResult result = DownloadNdrMemory(*this, Ui(), link, targetPath);
     lastOperationOk_ = result.ok;
+    loggerEmpty_ = result.empty;
     downloaded_ = result.records;
 }
 

@@ -47,6 +47,8 @@ public:
     /// Whether the last download did its work, and the records it wrote.
     bool LastOperationSucceeded() const { return lastOperationOk_; }
     long DownloadedRecords() const { return downloaded_; }
+    /// Whether the last download found the logger's memory empty (no file is written then).
+    bool LoggerWasEmpty() const { return loggerEmpty_; }
     bool ReadConfiguration() override;
     bool WriteConfiguration() override;
 
@@ -73,6 +75,7 @@ private:
     std::unique_ptr<NdrByteStream> stream_;
     std::unique_ptr<NdrSession> session_;
     bool lastOperationOk_ = false;
+    bool loggerEmpty_ = false;
     long downloaded_ = 0;
 };
 

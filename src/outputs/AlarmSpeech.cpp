@@ -1,5 +1,6 @@
 #include "outputs/AlarmSpeech.h"
 
+#include "framework/Profile.h"
 #include "framework/Settings.h"
 #include "platform/Speaker.h"
 #include "stations/Alarm.h"
@@ -78,6 +79,71 @@ bool SpokenAlarms::SetSpoken(const std::string& stationName, const std::string& 
     }
     return spoken ? settings_.WriteSettingInt(kSectionSpokenAlarms, key, 1)
                   : settings_.GetProfile().DeleteKey(kSectionSpokenAlarms, key);
+}
+
+std::vector<std::string> SpokenAlarms::StationKeys(const std::string& stationName) const {
+    // A station's part of the key holds no "/", so the prefix names its alarms and no other's.
+    const std::string prefix = KeyPart(stationName) + "/";
+    std::vector<std::string> keys;
+    for (auto it = spoken_.lower_bound(prefix); it != spoken_.end() && it->starts_with(prefix); ++it) {
+        keys.push_back(*it);
+    }
+    return keys;
+}
+
+bool SpokenAlarms::RenameStation(const std::string& from, const std::string& to, bool keepOld, bool keepNew) {
+    const std::string fromPrefix = KeyPart(from) + "/";
+    const std::string toPrefix = KeyPart(to) + "/";
+    if (fromPrefix == toPrefix) {
+        return true;
+    }
+    std::vector<std::string> moved;
+    std::vector<std::string> dropped;
+    {
+        std::lock_guard guard(mutex_);
+        moved = StationKeys(from);
+        // Settings left behind under the new name (a station deleted earlier) are not inherited.
+        if (!keepNew) {
+            dropped = StationKeys(to);
+        }
+        for (const std::string& key : dropped) {
+            spoken_.erase(key);
+        }
+        for (const std::string& key : moved) {
+            if (!keepOld) {
+                spoken_.erase(key);
+            }
+            spoken_.insert(toPrefix + key.substr(fromPrefix.size()));
+        }
+    }
+    bool ok = true;
+    Profile& profile = settings_.GetProfile();
+    for (const std::string& key : dropped) {
+        ok = profile.DeleteKey(kSectionSpokenAlarms, key) && ok;
+    }
+    for (const std::string& key : moved) {
+        if (!keepOld) {
+            ok = profile.DeleteKey(kSectionSpokenAlarms, key) && ok;
+        }
+        ok = settings_.WriteSettingInt(kSectionSpokenAlarms, toPrefix + key.substr(fromPrefix.size()), 1) && ok;
+    }
+    return ok;
+}
+
+bool SpokenAlarms::ForgetStation(const std::string& stationName) {
+    std::vector<std::string> keys;
+    {
+        std::lock_guard guard(mutex_);
+        keys = StationKeys(stationName);
+        for (const std::string& key : keys) {
+            spoken_.erase(key);
+        }
+    }
+    bool ok = true;
+    for (const std::string& key : keys) {
+        ok = settings_.GetProfile().DeleteKey(kSectionSpokenAlarms, key) && ok;
+    }
+    return ok;
 }
 
 AlarmSpeech::AlarmSpeech(Speaker& speaker, const SpokenAlarms& spoken,

@@ -4,13 +4,15 @@
 // when it triggers. The setting lives outside the station file (whose records keep their layout),
 // in the settings file's section "SpokenAlarms": one key per spoken alarm, the station's name, "/"
 // and the alarm's name (with "=", "[", "]", ";" and line ends in names written as "_"), value 1.
-// Renaming a station or an alarm therefore loses its setting. Speech runs on a thread of its own;
-// a station thread only queues the text. "Mute all alarms" silences it.
+// Whoever renames or deletes a station or an alarm moves or removes its keys (RenameStation,
+// ForgetStation, SetSpoken), so that a new one of the same name starts unspoken. Speech runs on a
+// thread of its own; a station thread only queues the text. "Mute all alarms" silences it.
 
 #include <atomic>
 #include <mutex>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "outputs/MessageThread.h"
 
@@ -37,10 +39,20 @@ public:
     bool IsSpoken(const std::string& stationName, const std::string& alarmName) const;
     /// Sets and saves one alarm's setting; false when the settings file cannot be written.
     bool SetSpoken(const std::string& stationName, const std::string& alarmName, bool spoken);
+    /// A station was renamed: its alarms' settings go over to the new name, replacing those left
+    /// there. With `keepOld` (another station still has the old name) they are copied instead;
+    /// with `keepNew` (another station already has the new name, and so shares its settings) those
+    /// there stay too. False when the settings file cannot be written.
+    bool RenameStation(const std::string& from, const std::string& to, bool keepOld = false, bool keepNew = false);
+    /// A station was deleted: its alarms' settings go.
+    bool ForgetStation(const std::string& stationName);
     /// The settings file key of an alarm.
     static std::string Key(const std::string& stationName, const std::string& alarmName);
 
 private:
+    /// The spoken keys of a station's alarms; the mutex is held.
+    std::vector<std::string> StationKeys(const std::string& stationName) const;
+
     Settings& settings_;
     mutable std::mutex mutex_;
     std::set<std::string> spoken_;

@@ -3,6 +3,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <algorithm>
+#include <set>
 
 #include "framework/StringTable.h"
 #include "outputs/AlarmSpeech.h"
@@ -11,6 +12,7 @@
 #include "pages/PropertySheet.h"
 #include "pages/Sheets.h"
 #include "stations/Alarm.h"
+#include "stations/StationFile.h"
 #include "stations/WeatherStation.h"
 
 namespace svu {
@@ -30,7 +32,7 @@ SpokenAlarms*& SpokenSettings() {
 
 class AlarmPage : public PropertyPage {
 public:
-    AlarmPage(Alarm& alarm, const WeatherStation& station) : PropertyPage(QStringLiteral("Alarm")) {
+    AlarmPage(Alarm& alarm, const WeatherStation& station, bool* speak) : PropertyPage(QStringLiteral("Alarm")) {
         BeginGroup(QStringLiteral("Alarm"));
         Text(QStringLiteral("name"), QStringLiteral("Name:"), Bind<std::string>(alarm.name));
         NameList(QStringLiteral("channel"), QStringLiteral("Channel:"), StationChannelNames(&station),
@@ -73,9 +75,15 @@ public:
         Radio(QStringLiteral("recordBits"), {QStringLiteral("8 Bits"), QStringLiteral("16 Bits")},
               Bind<long long>(alarm.recordBits), {8, 16}, false);
 
-        // Kept in the settings file by station and alarm name, not in the alarm's record.
+        // Kept in the settings file by station and alarm name, not in the alarm's record; with
+        // `speak`, held there until the caller applies the alarm.
         if (SpokenAlarms* spoken = SpokenSettings()) {
             BeginGroup(QStringLiteral("Speech"));
+            if (speak != nullptr) {
+                Check(QStringLiteral("speak"), QStringLiteral("Speak the message and the value when it triggers"),
+                      {[speak] { return *speak; }, [speak](const bool& on) { *speak = on; }});
+                return;
+            }
             const std::string stationName = station.name;
             const std::string originalName = alarm.name;
             Check(QStringLiteral("speak"), QStringLiteral("Speak the message and the value when it triggers"),
@@ -111,8 +119,12 @@ void CopySettings(const Alarm& from, Alarm& to) {
 
 class AlarmsPage : public PropertyPage {
 public:
-    explicit AlarmsPage(WeatherStation& station)
-        : PropertyPage(QStringLiteral("Alarms")), station_(station), list_(new QListWidget) {
+    AlarmsPage(WeatherStation& station, const StationList* stations)
+        : PropertyPage(QStringLiteral("Alarms")),
+          station_(station),
+          stations_(stations),
+          keyedName_(station.name),
+          list_(new QListWidget) {
         BeginGroup(QStringLiteral("Alarms"));
         list_->setObjectName(QStringLiteral("alarmList"));
         AddWidget(list_);
@@ -130,9 +142,19 @@ public:
     }
 
     void Load() override {
+        if (!afterApplyAdded_ && Sheet() != nullptr) {
+            // The station's name is written by another page, in any order: its alarms' settings
+            // follow it once the whole sheet has been applied.
+            afterApplyAdded_ = true;
+            Sheet()->AfterApply([this] { FollowStationName(); });
+        }
+        touchedNames_.clear();
         entries_.clear();
+        SpokenAlarms* spoken = SpokenSettings();
         for (const auto& alarm : station_.alarms) {
-            entries_.push_back({alarm.get(), alarm->Copy()});
+            touchedNames_.insert(alarm->name);
+            const bool speak = spoken != nullptr && spoken->IsSpoken(keyedName_, alarm->name);
+            entries_.push_back({alarm.get(), alarm->Copy(), speak, alarm->channel});
         }
         Fill();
         PropertyPage::Load();
@@ -140,13 +162,20 @@ public:
 
     void Store() override {
         PropertyPage::Store();
+        StoreSpeak();
         std::vector<std::unique_ptr<Alarm>> kept;
         for (Entry& entry : entries_) {
             if (entry.original == nullptr) {
                 kept.push_back(std::move(entry.edit));
                 continue;
             }
+            // A channel dialog ("Advanced...") may have moved the alarm's channel since the page
+            // was loaded: the page's copy overrides it only when the user chose another channel.
+            const auto channel = entry.original->channel;
             CopySettings(*entry.edit, *entry.original);
+            if (entry.edit->channel == entry.loadedChannel) {
+                entry.original->channel = channel;
+            }
             auto owned = std::find_if(station_.alarms.begin(), station_.alarms.end(),
                                       [&entry](const auto& a) { return a.get() == entry.original; });
             kept.push_back(std::move(*owned));
@@ -160,7 +189,45 @@ private:
     struct Entry {
         Alarm* original;  // the station's alarm, null for one added on this page
         std::unique_ptr<Alarm> edit;
+        bool speak;  // its Speak setting, written with the rest on OK
+        decltype(Alarm::channel) loadedChannel = -1;
     };
+
+    // Every alarm name the page had or has now gets the setting of the alarms that carry it
+    // after the edits: a renamed alarm takes its setting along, a deleted one leaves none behind
+    // (alarms of one name share a key). The keys are still under the name the station had when
+    // the sheet opened.
+    void StoreSpeak() {
+        SpokenAlarms* spoken = SpokenSettings();
+        if (spoken == nullptr) {
+            return;
+        }
+        for (const Entry& entry : entries_) {
+            touchedNames_.insert(entry.edit->name);
+        }
+        for (const std::string& name : touchedNames_) {
+            spoken->SetSpoken(keyedName_, name, std::any_of(entries_.begin(), entries_.end(), [&name](const Entry& e) {
+                                  return e.speak && e.edit->name == name;
+                              }));
+        }
+    }
+
+    void FollowStationName() {
+        SpokenAlarms* spoken = SpokenSettings();
+        if (station_.name == keyedName_) {
+            return;
+        }
+        if (spoken != nullptr) {
+            // Stations of the same name share their settings: another one's are left as they are.
+            const auto otherIsNamed = [this](const std::string& name) {
+                return stations_ != nullptr &&
+                       std::any_of(stations_->begin(), stations_->end(),
+                                   [&](const auto& s) { return s.get() != &station_ && s->name == name; });
+            };
+            spoken->RenameStation(keyedName_, station_.name, otherIsNamed(keyedName_), otherIsNamed(station_.name));
+        }
+        keyedName_ = station_.name;
+    }
 
     void Fill() {
         const int row = list_->currentRow();
@@ -183,13 +250,20 @@ private:
         }
     }
 
+    int RunAlarmSheet(Alarm& alarm, bool& speak) {
+        auto sheet = MakeAlarmSheet(this, alarm, station_, &Ui(), &speak);
+        sheet->SetStoreLock(&station_.lock);
+        return sheet->Run();
+    }
+
     void AddAlarm() {
         auto alarm = std::make_unique<Alarm>();
         alarm->name = NextName();
-        if (EditAlarm(this, *alarm, station_, &Ui()) != kSheetOk) {
+        bool speak = false;
+        if (RunAlarmSheet(*alarm, speak) != kSheetOk) {
             return;
         }
-        entries_.insert(entries_.begin(), Entry{nullptr, std::move(alarm)});
+        entries_.insert(entries_.begin(), Entry{nullptr, std::move(alarm), speak});
         Fill();
         list_->setCurrentRow(0);
     }
@@ -199,6 +273,7 @@ private:
         if (row < 0 || !AskYesNo(Ui(), ToQt(Str(kAskDeleteAlarm)))) {
             return;
         }
+        touchedNames_.insert(entries_[static_cast<size_t>(row)].edit->name);
         entries_.erase(entries_.begin() + row);
         Fill();
     }
@@ -208,14 +283,19 @@ private:
         if (row < 0) {
             return;
         }
-        if (EditAlarm(this, *entries_[static_cast<size_t>(row)].edit, station_, &Ui()) == kSheetOk) {
+        Entry& entry = entries_[static_cast<size_t>(row)];
+        if (RunAlarmSheet(*entry.edit, entry.speak) == kSheetOk) {
             Fill();
         }
     }
 
     WeatherStation& station_;
+    const StationList* stations_;
+    std::string keyedName_;  // the station name its alarms' Speak settings are kept under
     QListWidget* list_;
     std::vector<Entry> entries_;
+    std::set<std::string> touchedNames_;  // names alarms had on the page since it was loaded
+    bool afterApplyAdded_ = false;
 };
 
 }  // namespace
@@ -225,15 +305,25 @@ void SetSpokenAlarmSettings(SpokenAlarms* spoken) {
 }
 
 std::unique_ptr<PropertySheet> MakeAlarmSheet(QWidget* parent, Alarm& alarm, const WeatherStation& station,
-                                              UserInterface* ui) {
+                                              UserInterface* ui, bool* speak) {
     auto sheet = std::make_unique<PropertySheet>(parent, QStringLiteral("Alarm Properties"), ui);
-    sheet->AddPage(std::make_unique<AlarmPage>(alarm, station));
+    sheet->AddPage(std::make_unique<AlarmPage>(alarm, station, speak));
     sheet->HideTabs();
     return sheet;
 }
 
-std::unique_ptr<PropertyPage> MakeAlarmsPage(WeatherStation& station) {
-    return std::make_unique<AlarmsPage>(station);
+std::unique_ptr<PropertyPage> MakeAlarmsPage(WeatherStation& station, const StationList* stations) {
+    return std::make_unique<AlarmsPage>(station, stations);
+}
+
+void ForgetSpokenAlarms(const WeatherStation& station, const StationList& stations) {
+    SpokenAlarms* spoken = SpokenSettings();
+    if (spoken == nullptr || std::any_of(stations.begin(), stations.end(), [&station](const auto& s) {
+            return s.get() != &station && s->name == station.name;
+        })) {
+        return;  // another station of the same name keeps them
+    }
+    spoken->ForgetStation(station.name);
 }
 
 }  // namespace svu

@@ -10,6 +10,7 @@
 #include "pages/DerivedPages.h"
 #include "pages/GenericSerialPages.h"
 #include "pages/InstrumentPages.h"
+#include "pages/LoggerChannelsPage.h"
 #include "pages/LoggerPages.h"
 #include "pages/PropertyPage.h"
 #include "pages/PropertySheet.h"
@@ -52,10 +53,18 @@ struct StationSheetBuilder {
         sheet->SetStoreLock(&station.lock);
     }
     // "Name"; `advanced` says which pages its "Advanced..." button opens (none: no button).
-    enum class Advanced { None, ChannelsOnly, ChannelsAndOthers };
+    enum class Advanced { None, ChannelsOnly, ChannelsAndOthers, LoggerChannels };
     void Name(Advanced advanced = Advanced::None) {
         std::function<void()> open;
-        if (advanced != Advanced::None) {
+        if (advanced == Advanced::LoggerChannels) {
+            PropertySheet* owner = sheet.get();
+            WeatherStation* target = &station;
+            const StationPagesContext* shared = &context;
+            open = [owner, target, shared] {
+                MakeLoggerChannelSheet(owner, *target, *shared)->Run();
+                owner->RefreshAll();
+            };
+        } else if (advanced != Advanced::None) {
             PropertySheet* owner = sheet.get();
             WeatherStation* target = &station;
             const bool others = advanced == Advanced::ChannelsAndOthers;
@@ -68,7 +77,7 @@ struct StationSheetBuilder {
         sheet->AddPage(MakeStationNamePage(station, std::move(open)));
     }
     void Network() { sheet->AddPage(MakeNetworkOutputPage(station)); }
-    void Alarms() { sheet->AddPage(MakeAlarmsPage(station)); }
+    void Alarms() { sheet->AddPage(MakeAlarmsPage(station, context.stations)); }
     void Logging() {
         sheet->AddPage(MakeLoggingPage(station, context.clock != nullptr ? *context.clock : SystemClock()));
     }
@@ -192,7 +201,8 @@ void GenericSerialSheet(StationSheetBuilder& b) {
 // The wind sensor, the particle counter, Triscan and the data logger: the common pages and "Comms".
 void LineInstrumentSheet(StationSheetBuilder& b) {
     auto* instrument = dynamic_cast<LineInstrumentStation*>(&b.station);
-    b.Common(kNoCaption);
+    const bool logger = dynamic_cast<NdrLoggerLink*>(&b.station) != nullptr;
+    b.Common(kNoCaption, logger ? Advanced::LoggerChannels : Advanced::None);
     if (instrument != nullptr) {
         b.Add(MakeCommsPage(instrument->port, instrument->baudRate, b.Ports()));
     }
@@ -230,7 +240,7 @@ void RadioModemVelaSheet(StationSheetBuilder& b) {
 
 void WandDRadioSheet(StationSheetBuilder& b) {
     auto* radio = dynamic_cast<WSCalyraWandDRadio*>(&b.station);
-    b.Common(kCalyraWandDCaption);
+    b.Common(kCalyraWandDCaption, radio != nullptr ? Advanced::LoggerChannels : Advanced::None);
     if (radio != nullptr) {
         b.Add(MakeRadioChannelPage(radio->port, radio->radioChannel, b.Ports()));
     }
@@ -238,7 +248,7 @@ void WandDRadioSheet(StationSheetBuilder& b) {
 
 void HarburyRadioSheet(StationSheetBuilder& b) {
     auto* radio = dynamic_cast<WSCalyraHarburyRadio*>(&b.station);
-    b.Common(kCalyraHarburyCaption);
+    b.Common(kCalyraHarburyCaption, radio != nullptr ? Advanced::LoggerChannels : Advanced::None);
     if (radio != nullptr) {
         b.Add(MakeRadioModemPage({&radio->port, &radio->baudRate, &radio->address, &radio->txAddress,
                                   &radio->frequency, &radio->radioType},
@@ -249,7 +259,7 @@ void HarburyRadioSheet(StationSheetBuilder& b) {
 
 void CalyraModemSheet(StationSheetBuilder& b) {
     auto* logger = dynamic_cast<WSCalyraModem*>(&b.station);
-    b.Common(kCalyraModemCaption);
+    b.Common(kCalyraModemCaption, logger != nullptr ? Advanced::LoggerChannels : Advanced::None);
     if (logger != nullptr) {
         b.Add(MakeModemPage(logger->modemName, logger->phoneNumber, logger->baudRate, logger->callInterval, b.Ports()));
         b.Add(MakeLoggerSetupPage(b.station, *logger));

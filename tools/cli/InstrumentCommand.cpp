@@ -17,6 +17,7 @@
 #include "framework/Settings.h"
 #include "framework/StringTable.h"
 #include "framework/TextUtil.h"
+#include "loggers/WSCalyraHarburyRadio.h"
 #include "loggers/WSNDR.h"
 #include "loggers/WSTriscan.h"
 #include "cli/StopSignals.h"
@@ -117,7 +118,10 @@ int Fail(Context& ctx, int stringId) {
     return kExitFailure;
 }
 
-int RunLoggerOperation(Context& ctx, WSNDR& logger, const std::string& action, const std::string& target,
+// The cable and modem loggers (WSNDR) and the logger on a Harbury radio share the operations but
+// not a base class; each opens and closes its own link.
+template <class Logger>
+int RunLoggerOperation(Context& ctx, Logger& logger, const std::string& action, const std::string& target,
                        UserInterface& ui) {
     StopSignals signals;
     CancellableHost host(ui);
@@ -188,14 +192,17 @@ int RunInstrument(Context& ctx, Args& args) {
     WSDirect* station = nullptr;
     WSTriscan* triscan = nullptr;
     WSNDR* logger = nullptr;
+    WSCalyraHarburyRadio* radioLogger = nullptr;
     for (const auto& candidate : file.stations) {
         if (candidate->name == name) {
             station = dynamic_cast<WSDirect*>(candidate.get());
             triscan = dynamic_cast<WSTriscan*>(candidate.get());
             logger = dynamic_cast<WSNDR*>(candidate.get());
+            radioLogger = dynamic_cast<WSCalyraHarburyRadio*>(candidate.get());
             // A Triscan station keeps its logged data; its download is its one operation. The data
             // logger's memory is downloaded and cleared.
-            const bool loggerAction = logger != nullptr && (action == "download" || action == "clear-memory");
+            const bool loggerAction = (logger != nullptr || radioLogger != nullptr) &&
+                                      (action == "download" || action == "clear-memory");
             if (station == nullptr && !loggerAction && (triscan == nullptr || action != "download")) {
                 ctx.err << "stratavue-cli instrument: station \"" << EscapeControls(name) << "\" has no instrument operation \""
                         << action << "\" (" << candidate->ClassName() << ")\n";
@@ -204,7 +211,7 @@ int RunInstrument(Context& ctx, Args& args) {
             break;
         }
     }
-    if (station == nullptr && triscan == nullptr && logger == nullptr) {
+    if (station == nullptr && triscan == nullptr && logger == nullptr && radioLogger == nullptr) {
         ctx.err << "stratavue-cli instrument: no station named \"" << EscapeControls(name) << "\"\n";
         return kExitUsage;
     }
@@ -213,6 +220,9 @@ int RunInstrument(Context& ctx, Args& args) {
     InstrumentHost host(ui);
     if (logger != nullptr) {
         return RunLoggerOperation(ctx, *logger, action, target, ui);
+    }
+    if (radioLogger != nullptr) {
+        return RunLoggerOperation(ctx, *radioLogger, action, target, ui);
     }
     if (triscan != nullptr) {
         HostScope scope(*triscan, host);
