@@ -180,14 +180,24 @@ void WeatherStation::WriteLogRecord() {
     AppendLogStamp(line, tm);
     const size_t n = channelCount > 0 ? static_cast<size_t>(channelCount) : 0;
     const size_t known = std::min(n, values.size());
+    const std::string_view end(kLineEnd);
+    // Sized once and filled in place: this runs for every reading of every station.
+    size_t length = 2 * n + end.size();
     for (size_t i = 0; i < known; ++i) {
-        line += ", ";
-        line += values[i];
+        length += values[i].size();
     }
-    for (size_t i = known; i < n; ++i) {
-        line += ", ";
+    const size_t start = line.size();
+    line.resize(start + length);
+    char* out = line.data() + start;
+    for (size_t i = 0; i < n; ++i) {
+        *out++ = ',';
+        *out++ = ' ';
+        if (i < known && !values[i].empty()) {
+            std::memcpy(out, values[i].data(), values[i].size());
+            out += values[i].size();
+        }
     }
-    line += kLineEnd;
+    std::memcpy(out, end.data(), end.size());
     if (holdLogWrites_ && line.size() < kLogBatchBytes) {
         return;  // written with the following records
     }
