@@ -32,12 +32,9 @@ void ChannelNumbers::End() {
     }
 }
 
-double ChannelNumbers::Get(std::size_t channel, const std::string& text) {
+double ChannelNumbers::Convert(std::size_t channel, const std::string& text) {
     if (depth_ == 0) {
         return AtoF(text);
-    }
-    if (channel < stamps_.size() && stamps_[channel] == generation_) {
-        return numbers_[channel];
     }
     const double number = AtoF(text);
     Fit(channel + 1);

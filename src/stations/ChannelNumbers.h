@@ -24,7 +24,12 @@ public:
 
     /// The number of `text`, the text of `channel`: AtoF's result (C-locale rules, 0 for a text that
     /// is not a number).
-    double Get(std::size_t channel, const std::string& text);
+    double Get(std::size_t channel, const std::string& text) {
+        if (depth_ > 0 && channel < stamps_.size() && stamps_[channel] == generation_) {
+            return numbers_[channel];
+        }
+        return Convert(channel, text);
+    }
     /// A new text was just written into `channel`: its number is taken from it when next asked for.
     void Written(std::size_t channel);
 
@@ -41,6 +46,7 @@ public:
     };
 
 private:
+    double Convert(std::size_t channel, const std::string& text);
     void Fit(std::size_t channels);
 
     std::vector<double> numbers_;
