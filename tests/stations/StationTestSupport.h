@@ -1,12 +1,17 @@
 #pragma once
 
-// Shared pieces of the station tests: a host with a manual clock, a mail sender that keeps what it
-// is given, report files in a test folder, and a byte builder for hand-made archive records.
+// Shared pieces of the station tests: hosts for a station called directly or run on its thread, a
+// mail sender that keeps what it is given, report files in a test folder, bounded waits, and a byte
+// builder for hand-made archive records.
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "framework/Clock.h"
@@ -44,6 +49,51 @@ public:
     RecordingUserInterface ui;
     RecordingMailSender mail;
 };
+
+/// A host for a station running on its own thread: a stop flag, the system clock unless another is
+/// put in, and the messages the station showed.
+class ThreadHost : public StationHost {
+public:
+    bool StopRequested() const override { return stop.load(); }
+    UserInterface& Ui() override { return ui; }
+    Clock& GetClock() override { return *clock; }
+
+    std::atomic<bool> stop{false};
+    Clock* clock = &SystemClock();
+    RecordingUserInterface ui;
+};
+
+/// A clock that starts at a chosen calendar time and runs sixty times as fast as the real one.
+class FastCalendarClock : public RealClock {
+public:
+    explicit FastCalendarClock(TimeT start) : start_(start), startMs_(RealClock::TickMs()) {}
+    TimeT Now() const override { return start_ + (RealClock::TickMs() - startMs_) * 60 / 1000; }
+
+private:
+    TimeT start_;
+    int64_t startMs_;
+};
+
+/// Waits for `done` with a generous bound, so a broken exchange fails instead of hanging.
+inline bool WaitFor(const std::function<bool()>& done, int seconds = 60) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+/// How many times `what` occurs in `text`, overlaps included.
+inline std::size_t Count(const std::string& text, const std::string& what) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+        ++n;
+    }
+    return n;
+}
 
 /// error.txt and alarms.txt go to a fresh folder, stamped by `clock`, for the life of the object;
 /// the alarm switches start at 0 and are put back to 0 afterwards.

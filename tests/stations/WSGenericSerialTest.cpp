@@ -21,17 +21,9 @@ namespace svu {
 namespace {
 
 using test::ReadFileBytes;
-
-bool WaitFor(const std::function<bool()>& done, int seconds = 30) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}
+using test::FastCalendarClock;
+using test::WaitFor;
+using Host = test::ThreadHost;
 
 std::vector<std::string> Records(const std::string& log) {
     std::vector<std::string> lines;
@@ -46,32 +38,10 @@ std::vector<std::string> Records(const std::string& log) {
     return lines;
 }
 
-// The real clock's ticks with a calendar that runs a minute per second, so calls on a grid of
-// minutes come seconds apart.
-class FastCalendarClock : public RealClock {
-public:
-    explicit FastCalendarClock(TimeT start) : start_(start), startMs_(RealClock::TickMs()) {}
-    TimeT Now() const override { return start_ + (RealClock::TickMs() - startMs_) * 60 / 1000; }
-
-private:
-    TimeT start_;
-    int64_t startMs_;
-};
-
 struct ScopedEnv {
     ScopedEnv(const char* name, const std::string& value) : name_(name) { ::setenv(name, value.c_str(), 1); }
     ~ScopedEnv() { ::unsetenv(name_); }
     const char* name_;
-};
-
-class Host : public StationHost {
-public:
-    bool StopRequested() const override { return stop.load(); }
-    UserInterface& Ui() override { return ui; }
-    Clock& GetClock() override { return *clock; }
-    std::atomic<bool> stop{false};
-    Clock* clock = &SystemClock();
-    test::RecordingUserInterface ui;
 };
 
 // Values, then the checksum of their bytes, then CR LF; "{n}" counts the replies.
