@@ -19,16 +19,9 @@
 namespace svu {
 namespace {
 
+using test::Lines;
 using test::ReadFileBytes;
 using test::WriteFileBytes;
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
-        lines.push_back(text.substr(start, end - start));
-    }
-    return lines;
-}
 
 // The record the Hill station logs for record `i` of test::MakeLog.
 std::string HillRecord(int i) {

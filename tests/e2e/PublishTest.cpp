@@ -9,6 +9,7 @@
 #include <fstream>
 #include <thread>
 
+#include "e2e/ProgramSupport.h"
 #include "e2e/RuntimeCliSupport.h"
 #include "e2e/TestServer.h"
 #include "framework/Clock.h"
@@ -24,6 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::ReadFileBytes;
+using test::WaitUntil;
 using test::SupportScript;
 using test::TempDir;
 using test::TestServer;
@@ -42,17 +44,6 @@ std::string Pattern(size_t size) {
         data[i] = static_cast<char>((i * 131 + i / 977) & 0xFF);
     }
     return data;
-}
-
-bool WaitFor(const std::function<bool()>& done, int seconds = 20) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (std::chrono::steady_clock::now() < end) {
-        if (done()) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return done();
 }
 
 class FtpUploadTest : public ::testing::Test {
@@ -228,7 +219,7 @@ TEST_F(MailTest, AnAlarmWithThreeRecipientsSendsOneMessage) {
     ASSERT_TRUE(alarm.Notify("Hilltop", clock.Now(), &outbox));
     outbox.WaitIdle();
     EXPECT_EQ(outbox.Sent(), 1);
-    ASSERT_TRUE(WaitFor([&] { return fs::exists(dir.File("mail/1.txt")); }));
+    ASSERT_TRUE(WaitUntil([&] { return fs::exists(dir.File("mail/1.txt")); }));
     const std::string got = ReadFileBytes(dir.File("mail/1.txt"));
     EXPECT_NE(got.find("FROM station@example.org\nRCPT ops@example.org\nRCPT duty@example.org\nRCPT chief@example.org\n"),
               std::string::npos)
