@@ -22,9 +22,9 @@
 namespace svu {
 namespace {
 
-using test::ReadFileBytes;
 using test::Count;
 using test::FastCalendarClock;
+using test::ReadFileBytes;
 using test::WaitFor;
 using Host = test::ThreadHost;
 

@@ -20,8 +20,8 @@
 namespace svu {
 namespace {
 
-using test::ReadFileBytes;
 using test::FastCalendarClock;
+using test::ReadFileBytes;
 using test::WaitFor;
 using Host = test::ThreadHost;
 
