@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "pages/PropertyPage.h"
 #include "pages/PropertySheet.h"
 #include "stations/WSDirect.h"
 
@@ -66,6 +67,13 @@ inline QStringList TabNames(const PropertySheet& sheet) {
         names << sheet.Tabs()->tabText(i);
     }
     return names;
+}
+
+/// The sheet's page on the tab named `tab` (a failure when there is none).
+inline QWidget* Page(PropertySheet& sheet, const char* tab) {
+    PropertyPage* page = sheet.FindPage(QString::fromLatin1(tab));
+    EXPECT_NE(page, nullptr) << tab;
+    return page;
 }
 
 inline QString CurrentTab(const PropertySheet& sheet) {
