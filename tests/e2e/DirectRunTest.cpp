@@ -15,25 +15,14 @@
 #include "framework/TextUtil.h"
 #include "sim/DirectLine.h"
 #include "sim/DirectSimOptions.h"
+#include "stations/StationTestSupport.h"
 #include "stations/WSDirect.h"
 
 namespace svu {
 namespace {
 
 using test::ReadFileBytes;
-
-std::vector<std::string> RecordLines(const std::string& log) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end = log.find("\r\n"); end != std::string::npos; end = log.find("\r\n", start)) {
-        std::string line = log.substr(start, end - start);
-        if (line.find('/') == 2) {
-            lines.push_back(line);
-        }
-        start = end + 2;
-    }
-    return lines;
-}
+using test::RecordLines;
 
 // Each logged value is the simulator's value at the record's time, as its line showed it.
 void ExpectSimulatorValues(const std::string& log) {

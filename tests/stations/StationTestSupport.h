@@ -95,6 +95,18 @@ inline std::size_t Count(const std::string& text, const std::string& what) {
     return n;
 }
 
+/// The record lines of a log (those that begin with a date), without their CR LF.
+inline std::vector<std::string> RecordLines(const std::string& log) {
+    std::vector<std::string> lines;
+    for (std::size_t start = 0, end; (end = log.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        std::string line = log.substr(start, end - start);
+        if (line.find('/') == 2) {
+            lines.push_back(std::move(line));
+        }
+    }
+    return lines;
+}
+
 /// error.txt and alarms.txt go to a fresh folder, stamped by `clock`, for the life of the object;
 /// the alarm switches start at 0 and are put back to 0 afterwards.
 class ReportScope {
