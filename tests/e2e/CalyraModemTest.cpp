@@ -20,6 +20,7 @@
 #include "sim/ModemDevice.h"
 #include "sim/NdrBehindModem.h"
 #include "sim/PtyDeviceRunner.h"
+#include "stations/StationTestSupport.h"
 
 namespace svu {
 namespace {
@@ -33,11 +34,7 @@ TEST(CalyraModem, DownloadIsACallEqualToTheCardConversionAndARunLogsTheLoggersLi
         GTEST_SKIP() << "stratavue-cli is not built";
     }
     test::ProgramFolder folder;
-    // The modem's named mutex lives in the test's folder.
-    struct RuntimeDir {
-        explicit RuntimeDir(const std::string& path) { ::setenv("STRATAVUE_RUNTIME_DIR", path.c_str(), 1); }
-        ~RuntimeDir() { ::unsetenv("STRATAVUE_RUNTIME_DIR"); }
-    } runtimeDir(folder.File("run"));
+    const test::RuntimeDirScope runtimeDir(folder.File("run"));
     sim::ModemSimOptions modemOptions;
     modemOptions.guardMs = 100;
     sim::NdrLoggerOptions loggerOptions;

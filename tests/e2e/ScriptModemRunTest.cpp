@@ -15,6 +15,7 @@
 #include "e2e/RuntimeCliSupport.h"
 #include "framework/Profile.h"
 #include "framework/TextUtil.h"
+#include "stations/StationTestSupport.h"
 #include "stations/WSGenericSerial.h"
 #include "stations/WSModemVela.h"
 
@@ -110,11 +111,7 @@ TEST(ModemRun, TwoRunningCopiesTakeTurnsOnOneModemAndStoreTheAverages) {
     ASSERT_TRUE(test::WaitUntil([&] { return std::filesystem::exists(modem); }, 30));
 
     // Both copies find the modem's named mutex in the same runtime folder.
-    struct RuntimeDir {
-        explicit RuntimeDir(const std::string& path) { ::setenv("STRATAVUE_RUNTIME_DIR", path.c_str(), 1); }
-        ~RuntimeDir() { ::unsetenv("STRATAVUE_RUNTIME_DIR"); }
-    };
-    auto runtimeDir = std::make_unique<RuntimeDir>(shared.File("run"));
+    auto runtimeDir = std::make_unique<test::RuntimeDirScope>(shared.File("run"));
     test::ProgramFolder folders[2];
     std::vector<pid_t> runs;
     for (int i = 0; i < 2; ++i) {

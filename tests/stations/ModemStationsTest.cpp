@@ -30,13 +30,11 @@ using Host = test::ThreadHost;
 
 class ModemStationsTest : public ::testing::Test {
 protected:
-    ModemStationsTest() { ::setenv("STRATAVUE_RUNTIME_DIR", reports.dir.File("run").c_str(), 1); }
     ~ModemStationsTest() override {
         StopThread();
         if (runner) {
             runner->Stop();
         }
-        ::unsetenv("STRATAVUE_RUNTIME_DIR");
     }
     void Serve(sim::ModemSimOptions options, std::unique_ptr<sim::SimDevice> instrument) {
         options.guardMs = 100;
@@ -74,6 +72,7 @@ protected:
     }
 
     test::ReportScope reports;
+    test::RuntimeDirScope runtimeDir{reports.dir.File("run")};
     Host host;
     std::unique_ptr<sim::ModemDevice> modem;
     std::unique_ptr<sim::PtyDeviceRunner> runner;

@@ -4,6 +4,8 @@
 // mail sender that keeps what it is given, report files in a test folder, bounded waits, and a byte
 // builder for hand-made archive records.
 
+#include <stdlib.h>
+
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -72,6 +74,13 @@ public:
 private:
     TimeT start_;
     int64_t startMs_;
+};
+
+/// The program's named mutexes (a modem's among them) live in `folder` for the life of the object.
+class RuntimeDirScope {
+public:
+    explicit RuntimeDirScope(const std::string& folder) { ::setenv("STRATAVUE_RUNTIME_DIR", folder.c_str(), 1); }
+    ~RuntimeDirScope() { ::unsetenv("STRATAVUE_RUNTIME_DIR"); }
 };
 
 /// Waits for `done` with a generous bound, so a broken exchange fails instead of hanging.

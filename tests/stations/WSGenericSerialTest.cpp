@@ -26,12 +26,6 @@ using test::RecordLines;
 using test::WaitFor;
 using Host = test::ThreadHost;
 
-struct ScopedEnv {
-    ScopedEnv(const char* name, const std::string& value) : name_(name) { ::setenv(name, value.c_str(), 1); }
-    ~ScopedEnv() { ::unsetenv(name_); }
-    const char* name_;
-};
-
 // Values, then the checksum of their bytes, then CR LF; "{n}" counts the replies.
 sim::GenericSimOptions Device(int badChecksumEvery = 0) {
     sim::GenericSimOptions options;
@@ -104,7 +98,7 @@ protected:
     }
 
     test::ReportScope reports;
-    ScopedEnv runtime{"STRATAVUE_RUNTIME_DIR", reports.dir.File("run")};
+    test::RuntimeDirScope runtime{reports.dir.File("run")};
     FastCalendarClock clock{FromLocal(2026, 3, 1, 10, 7, 0)};
     Host host;
     std::unique_ptr<sim::SimDevice> device_;
