@@ -7,6 +7,7 @@
 #include <stdlib.h>
 
 #include <atomic>
+#include <bit>
 #include <chrono>
 #include <cstdint>
 #include <cstring>
@@ -148,11 +149,7 @@ struct Bytes {
     Bytes& U16(uint16_t v) { return U8(v & 0xFF).U8(v >> 8); }
     Bytes& U32(uint32_t v) { return U16(v & 0xFFFF).U16(v >> 16); }
     Bytes& I32(int32_t v) { return U32(static_cast<uint32_t>(v)); }
-    Bytes& F32(float f) {
-        uint32_t bits;
-        std::memcpy(&bits, &f, 4);
-        return U32(bits);
-    }
+    Bytes& F32(float f) { return U32(std::bit_cast<uint32_t>(f)); }
     /// A short ANSI archive string: one length byte, then the characters.
     Bytes& Str(const std::string& s) {
         U8(static_cast<uint8_t>(s.size()));
