@@ -28,11 +28,7 @@ using test::RecordLines;
 void ExpectSimulatorValues(const std::string& log) {
     const std::vector<sim::SimChannel> channels = sim::DefaultChannels();
     for (const std::string& line : RecordLines(log)) {
-        std::vector<std::string> fields;
-        for (std::size_t start = 0, comma = 0; comma != std::string::npos; start = comma + 1) {
-            comma = line.find(',', start);
-            fields.emplace_back(Trim(line.substr(start, comma == std::string::npos ? comma : comma - start)));
-        }
+        const std::vector<std::string> fields = test::Words(line, ',');
         ASSERT_EQ(fields.size(), 2 + channels.size()) << line;
         const TimeT time = ParseDateTime(fields[0], fields[1]);
         for (std::size_t c = 0; c < channels.size(); ++c) {

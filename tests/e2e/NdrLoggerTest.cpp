@@ -252,7 +252,7 @@ protected:
         }
     }
 
-    const std::string cli = std::string(SVU_BINARY_DIR) + "/stratavue-cli";
+    const std::string cli = test::CliProgram();
     const std::string program = std::string(SVU_BINARY_DIR) + "/stratavue-sim";
     const std::string link = folder.File("com1");
     const std::string transcript = folder.File("sent.txt");
@@ -286,14 +286,7 @@ TEST_F(NdrLoggerRun, ASilentLoggerIsReportedAndTheServiceGoesOn) {
     EXPECT_TRUE(
         test::WaitUntil([&] { return Errors().find("Invalid response from weather station") != std::string::npos; }));
     // The other station goes on logging meanwhile.
-    EXPECT_TRUE(test::WaitUntil([&] {
-        for (const auto& entry : std::filesystem::directory_iterator(folder.File("logs"))) {
-            if (entry.path().filename().string().rfind("Hill-", 0) == 0) {
-                return true;
-            }
-        }
-        return false;
-    }));
+    EXPECT_TRUE(test::WaitUntil([&] { return !test::LoggedRecords(folder.File("logs"), "Hill").empty(); }));
     EXPECT_TRUE(EndRun());
     EXPECT_TRUE(Logged().empty());
 }
