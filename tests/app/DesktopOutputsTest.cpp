@@ -31,18 +31,13 @@
 namespace svu {
 namespace {
 
-using test::ServeUntil;
 namespace fs = std::filesystem;
+using test::HavePython;
 using test::ReadFileBytes;
+using test::ServeUntil;
 using test::TestServer;
 using test::WriteFileBytes;
-
-constexpr const char* kPython = "/usr/bin/python3";
-
-bool HavePython(const char* module) {
-    const std::string command = std::string(kPython) + " -c 'import " + module + "' 2>/dev/null";
-    return fs::exists(kPython) && std::system(command.c_str()) == 0;
-}
+using test::kPython;
 
 TEST(FtpProgressTexts, AScriptedUploadGivesTheTextsOfEachStep) {
     FtpProgressTexts t;

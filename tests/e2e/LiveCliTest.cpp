@@ -16,11 +16,11 @@ namespace svu {
 namespace {
 
 using test::CliProgram;
+using test::OnPath;
+using test::Process;
 using test::ReadFileBytes;
 using test::WaitUntil;
 using test::WriteFileBytes;
-using test::Process;
-using test::OnPath;
 
 // A looping file station that the service replays, one record every tenth of a second.
 class LiveCli : public ::testing::Test {

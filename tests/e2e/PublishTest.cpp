@@ -24,19 +24,14 @@ namespace svu {
 namespace {
 
 namespace fs = std::filesystem;
+using test::HavePython;
 using test::ReadFileBytes;
-using test::WaitUntil;
 using test::SupportScript;
 using test::TempDir;
 using test::TestServer;
+using test::WaitUntil;
 using test::WriteFileBytes;
-
-const char* kPython = "/usr/bin/python3";
-
-bool HavePython(const char* module) {
-    const std::string command = std::string(kPython) + " -c 'import " + module + "' 2>/dev/null";
-    return fs::exists(kPython) && std::system(command.c_str()) == 0;
-}
+using test::kPython;
 
 std::string Pattern(size_t size) {
     std::string data(size, '\0');
