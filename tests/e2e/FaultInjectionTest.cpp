@@ -57,15 +57,12 @@ protected:
 
     // Saves the Hill station replaying `records` records once, ten a second, after `change`.
     void SaveHill(int records, const std::function<void(WSFile&)>& change = {}) {
-        WriteFileBytes(folder.File("in.log"), test::MakeLog(records));
-        StationList stations;
-        stations.push_back(folder.HillStation());
-        auto& hill = static_cast<WSFile&>(*stations.back());
-        hill.loop = 0;
-        if (change) {
-            change(hill);
-        }
-        folder.Save(stations);
+        folder.SaveHill(records, [&](WSFile& hill) {
+            hill.loop = 0;
+            if (change) {
+                change(hill);
+            }
+        });
     }
 
     pid_t StartRun(const std::vector<std::string>& extra = {}, int outFd = -1, const std::string& name = "run") {

@@ -25,13 +25,7 @@ using test::WriteFileBytes;
 // A looping file station that the service replays, one record every tenth of a second.
 class LiveCli : public ::testing::Test {
 protected:
-    LiveCli() {
-        WriteFileBytes(folder.File("in.log"), test::MakeLog(30));
-        std::filesystem::create_directories(folder.File("logs"));
-        StationList stations;
-        stations.push_back(folder.HillStation());
-        folder.Save(stations);
-    }
+    LiveCli() { folder.SaveHill(30); }
 
     test::ProgramFolder folder;
 };

@@ -153,10 +153,7 @@ TEST_F(FtpUploadTest, CancelStopsAtTheNextBlockAndPagesAreNotQueuedTwice) {
 TEST_F(FtpUploadTest, ServiceUploadsItsWebPages) {
     auto server = Start({"--user", "web", "--password", "secret"});
     test::ProgramFolder folder;
-    WriteFileBytes(folder.File("in.log"), test::MakeLog(30));
-    StationList stations;
-    stations.push_back(folder.HillStation());
-    folder.Save(stations);
+    folder.SaveHill(30);
     WriteFileBytes(folder.File("template.html"), "<p>{STRATAVUE:Hill:Temp}</p>\n");
     Settings settings(folder.Path());
     ASSERT_TRUE(settings.WriteSettingInt("WebOutput", "Active", 1));

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -129,6 +131,20 @@ public:
     }
 
     void Save(const StationList& stations) const { SaveStationFile(File("stratavue.wsf"), stations); }
+
+    /// The Hill station replaying `records` records of MakeLog, changed by `change`, as the only
+    /// station of the folder; logs/ is made for it.
+    void SaveHill(int records, const std::function<void(WSFile&)>& change = {}) const {
+        WriteFileBytes(File("in.log"), MakeLog(records));
+        std::filesystem::create_directories(File("logs"));
+        std::unique_ptr<WSFile> hill = HillStation();
+        if (change) {
+            change(*hill);
+        }
+        StationList stations;
+        stations.push_back(std::move(hill));
+        Save(stations);
+    }
 
     TempDir dir;
 };

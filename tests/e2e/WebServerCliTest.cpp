@@ -37,13 +37,7 @@ int FreePort() {
 // The service replays a looping file station and logs it; the web server shows it.
 class WebServerCli : public ::testing::Test {
 protected:
-    WebServerCli() {
-        test::WriteFileBytes(folder.File("in.log"), test::MakeLog(30));
-        std::filesystem::create_directories(folder.File("logs"));
-        StationList stations;
-        stations.push_back(folder.HillStation());
-        folder.Save(stations);
-    }
+    WebServerCli() { folder.SaveHill(30); }
 
     test::ProgramFolder folder;
 };
