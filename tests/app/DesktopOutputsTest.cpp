@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "app/AppTestSupport.h"
 #include "app/CFTPTransferDlg.h"
 #include "app/CMainFrame.h"
 #include "app/CStratavueApp.h"
@@ -31,25 +32,12 @@ namespace svu {
 namespace {
 
 namespace fs = std::filesystem;
+using test::HavePython;
 using test::ReadFileBytes;
+using test::ServeUntil;
 using test::TestServer;
 using test::WriteFileBytes;
-
-constexpr const char* kPython = "/usr/bin/python3";
-
-bool HavePython(const char* module) {
-    const std::string command = std::string(kPython) + " -c 'import " + module + "' 2>/dev/null";
-    return fs::exists(kPython) && std::system(command.c_str()) == 0;
-}
-
-template <class Done>
-bool ServeUntil(Done done) {
-    for (int i = 0; i < 4000 && !done(); ++i) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(5);
-    }
-    return done();
-}
+using test::kPython;
 
 TEST(FtpProgressTexts, AScriptedUploadGivesTheTextsOfEachStep) {
     FtpProgressTexts t;
@@ -148,12 +136,7 @@ protected:
         list.push_back(std::move(replay));
         SaveStationFile(settings.StationFilePath(), list);
     }
-    std::unique_ptr<CMainFrame> MakeFrame() {
-        auto frame = std::make_unique<CMainFrame>(settings, recent, SystemClock());
-        EXPECT_TRUE(frame->LoadStationFile([](const std::string&) { return std::nullopt; }));
-        frame->NewDocument();
-        return frame;
-    }
+    std::unique_ptr<CMainFrame> MakeFrame() { return test::MakeFrame(settings, recent); }
 
     test::TempDir dir;
     Settings settings{dir.Path().string()};

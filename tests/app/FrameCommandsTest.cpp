@@ -17,6 +17,7 @@
 #include <filesystem>
 
 #include "app/AlertsWindow.h"
+#include "app/AppTestSupport.h"
 #include "app/CMainFrame.h"
 #include "app/CStratavueApp.h"
 #include "app/CStratavueDoc.h"
@@ -33,16 +34,8 @@
 namespace svu {
 namespace {
 
+using test::ServeUntil;
 using test::WriteFileBytes;
-
-template <class Done>
-bool ServeUntil(Done done) {
-    for (int i = 0; i < 2000 && !done(); ++i) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(5);
-    }
-    return done();
-}
 
 class FrameCommands : public ::testing::Test {
 protected:
@@ -50,9 +43,7 @@ protected:
         StationList list;
         list.push_back(std::make_unique<WSFile>("Hill"));
         SaveStationFile(settings.StationFilePath(), list);
-        frame = std::make_unique<CMainFrame>(settings, recent, SystemClock());
-        EXPECT_TRUE(frame->LoadStationFile([](const std::string&) { return std::nullopt; }));
-        frame->NewDocument();
+        frame = test::MakeFrame(settings, recent);
     }
 
     test::TempDir dir;

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "app/AlertsWindow.h"
+#include "app/AppTestSupport.h"
 #include "app/CMainFrame.h"
 #include "app/CStratavueApp.h"
 #include "app/GuiUserInterface.h"
@@ -33,6 +34,7 @@
 namespace svu {
 namespace {
 
+using test::ServeUntil;
 using test::WriteFileBytes;
 
 // Answers every message box that comes up with its default button and keeps its text.
@@ -52,16 +54,6 @@ public:
 private:
     QTimer timer_;
 };
-
-// Serves the event loop until `done` holds (bounded, so a fault fails instead of hanging).
-template <class Done>
-bool ServeUntil(Done done) {
-    for (int i = 0; i < 2000 && !done(); ++i) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(5);
-    }
-    return done();
-}
 
 class Frame : public ::testing::Test {
 protected:
@@ -83,12 +75,7 @@ protected:
         DisableAllAlarms() = 0;
     }
 
-    std::unique_ptr<CMainFrame> MakeFrame() {
-        auto frame = std::make_unique<CMainFrame>(settings, recent, SystemClock());
-        EXPECT_TRUE(frame->LoadStationFile([](const std::string&) { return std::nullopt; }));
-        frame->NewDocument();
-        return frame;
-    }
+    std::unique_ptr<CMainFrame> MakeFrame() { return test::MakeFrame(settings, recent); }
     bool Enabled(CMainFrame& f, int command) { return f.Action(command)->isEnabled(); }
     bool Checked(CMainFrame& f, int command) { return f.Action(command)->isChecked(); }
 

@@ -20,6 +20,7 @@
 #include "sim/ModemDevice.h"
 #include "sim/NdrBehindModem.h"
 #include "sim/PtyDeviceRunner.h"
+#include "stations/StationTestSupport.h"
 
 namespace svu {
 namespace {
@@ -28,37 +29,12 @@ using test::ReadFileBytes;
 
 const std::vector<std::string> kNames = {"Temp", "Humidity", "Wind", "Rain"};
 
-// The values ("a,b,c,d") of every record line in the station's logs.
-std::vector<std::string> LoggedValues(const std::string& folder) {
-    std::vector<std::string> records;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        std::istringstream in(ReadFileBytes(entry.path().string()));
-        std::string line;
-        while (std::getline(in, line)) {
-            if (line.find('/') != 2) {
-                continue;
-            }
-            std::string values;
-            const std::vector<std::string_view> fields = SplitFields(line);
-            for (std::size_t i = 2; i < fields.size(); ++i) {
-                values += (i > 2 ? "," : "") + std::string(Trim(fields[i]));
-            }
-            records.push_back(values);
-        }
-    }
-    return records;
-}
-
 TEST(CalyraModem, DownloadIsACallEqualToTheCardConversionAndARunLogsTheLoggersLine) {
     if (!std::filesystem::exists(test::CliProgram())) {
         GTEST_SKIP() << "stratavue-cli is not built";
     }
     test::ProgramFolder folder;
-    // The modem's named mutex lives in the test's folder.
-    struct RuntimeDir {
-        explicit RuntimeDir(const std::string& path) { ::setenv("STRATAVUE_RUNTIME_DIR", path.c_str(), 1); }
-        ~RuntimeDir() { ::unsetenv("STRATAVUE_RUNTIME_DIR"); }
-    } runtimeDir(folder.File("run"));
+    const test::RuntimeDirScope runtimeDir(folder.File("run"));
     sim::ModemSimOptions modemOptions;
     modemOptions.guardMs = 100;
     sim::NdrLoggerOptions loggerOptions;
@@ -105,19 +81,19 @@ TEST(CalyraModem, DownloadIsACallEqualToTheCardConversionAndARunLogsTheLoggersLi
                                          folder.File("run.out"), folder.File("run.err"));
     ASSERT_GT(run, 0);
     // The first call is due at once; the next only after the call interval.
-    EXPECT_TRUE(test::WaitUntil([&] { return !LoggedValues(folder.File("logs")).empty() && calls().size() >= 2 &&
-                                             calls()[1].endTick >= 0; }))
+    const auto logged = [&] { return test::LoggedValues(folder.File("logs"), "Logger"); };
+    EXPECT_TRUE(test::WaitUntil([&] { return !logged().empty() && calls().size() >= 2 && calls()[1].endTick >= 0; }))
         << ReadFileBytes(folder.File("error.txt"));
     ::kill(run, SIGTERM);
     const int status = test::WaitForExit(run);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
 
-    const std::vector<std::string> logged = LoggedValues(folder.File("logs"));
-    ASSERT_EQ(logged.size(), 1u);
+    const std::vector<std::string> records = logged();
+    ASSERT_EQ(records.size(), 1u);
     const std::vector<std::string> sent =
         runner.WithDevice([&](sim::SimDevice&) { return logger->Logger().TakeSentLines(); });
-    EXPECT_EQ(std::set<std::string>(sent.begin(), sent.end()).count(logged[0]), 1u) << logged[0];
+    EXPECT_EQ(std::set<std::string>(sent.begin(), sent.end()).count(records[0]), 1u) << records[0];
     ASSERT_EQ(calls().size(), 2u);
     EXPECT_EQ(calls()[1].ended, "ATH");
     EXPECT_EQ(ReadFileBytes(folder.File("error.txt")).find("corrupt"), std::string::npos);

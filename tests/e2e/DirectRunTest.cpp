@@ -15,35 +15,20 @@
 #include "framework/TextUtil.h"
 #include "sim/DirectLine.h"
 #include "sim/DirectSimOptions.h"
+#include "stations/StationTestSupport.h"
 #include "stations/WSDirect.h"
 
 namespace svu {
 namespace {
 
 using test::ReadFileBytes;
-
-std::vector<std::string> RecordLines(const std::string& log) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end = log.find("\r\n"); end != std::string::npos; end = log.find("\r\n", start)) {
-        std::string line = log.substr(start, end - start);
-        if (line.find('/') == 2) {
-            lines.push_back(line);
-        }
-        start = end + 2;
-    }
-    return lines;
-}
+using test::RecordLines;
 
 // Each logged value is the simulator's value at the record's time, as its line showed it.
 void ExpectSimulatorValues(const std::string& log) {
     const std::vector<sim::SimChannel> channels = sim::DefaultChannels();
     for (const std::string& line : RecordLines(log)) {
-        std::vector<std::string> fields;
-        for (std::size_t start = 0, comma = 0; comma != std::string::npos; start = comma + 1) {
-            comma = line.find(',', start);
-            fields.emplace_back(Trim(line.substr(start, comma == std::string::npos ? comma : comma - start)));
-        }
+        const std::vector<std::string> fields = test::Words(line, ',');
         ASSERT_EQ(fields.size(), 2 + channels.size()) << line;
         const TimeT time = ParseDateTime(fields[0], fields[1]);
         for (std::size_t c = 0; c < channels.size(); ++c) {
@@ -68,71 +53,69 @@ void SaveMastStation(test::ProgramFolder& folder, const std::string& link) {
     Profile(folder.File("stratavue.ini")).WriteString("Ports", "COM5", link);
 }
 
-TEST(DirectRun, LogsWhatTheInstrumentSendsThroughFaultsAndARestart) {
-    const std::string cli = std::string(SVU_BINARY_DIR) + "/stratavue-cli";
-    const std::string simulator = std::string(SVU_BINARY_DIR) + "/stratavue-sim";
-    if (!std::filesystem::exists(cli) || !std::filesystem::exists(simulator)) {
-        GTEST_SKIP() << "stratavue-cli and stratavue-sim are not built";
+// stratavue-cli run against stratavue-sim direct, both as programs.
+class DirectRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::filesystem::exists(test::CliProgram()) || !std::filesystem::exists(simulator)) {
+            GTEST_SKIP() << "stratavue-cli and stratavue-sim are not built";
+        }
     }
+    pid_t StartSimulator(std::vector<std::string> options, const char* startTime = "2026-03-01 00:10:00") {
+        options.insert(options.begin(), {"direct", "--link", link, "--period", "100"});
+        options.insert(options.end(), {"--start-time", startTime});
+        const pid_t sim = test::SpawnQuiet(simulator, options);
+        EXPECT_TRUE(test::WaitUntil([&] { return std::filesystem::exists(link); }));
+        return sim;
+    }
+    pid_t StartRun() {
+        SaveMastStation(folder, link);
+        return test::SpawnQuiet(test::CliProgram(), {"--program-dir=" + folder.Path(), "run", "--for", "600"});
+    }
+    std::string Log(const std::string& day) const { return ReadFileBytes(folder.File("logs/Mast-" + day + ".log")); }
+    std::string Errors() const { return ReadFileBytes(folder.File("error.txt")); }
+
+    const std::string simulator = std::string(SVU_BINARY_DIR) + "/stratavue-sim";
     test::ProgramFolder folder;
     const std::string link = folder.File("ws1");
-    const auto startSimulator = [&](const char* startTime) {
-        return test::SpawnQuiet(simulator, {"direct", "--link", link, "--period", "100", "--corrupt-every", "5",
-                                            "--stray-bytes", "2", "--stray-every", "3", "--start-time", startTime});
-    };
-    pid_t sim = startSimulator("2026-03-01 00:10:00");
+};
+
+TEST_F(DirectRun, LogsWhatTheInstrumentSendsThroughFaultsAndARestart) {
+    const std::vector<std::string> faults = {"--corrupt-every", "5", "--stray-bytes", "2", "--stray-every", "3"};
+    pid_t sim = StartSimulator(faults);
     ASSERT_GT(sim, 0);
-    ASSERT_TRUE(test::WaitUntil([&] { return std::filesystem::exists(link); }));
-
-    SaveMastStation(folder, link);
-
-    pid_t run = test::SpawnQuiet(cli, {"--program-dir=" + folder.Path(), "run", "--for", "600"});
+    const pid_t run = StartRun();
     ASSERT_GT(run, 0);
-    const auto firstLog = [&] { return ReadFileBytes(folder.File("logs/Mast-20260301.log")); };
-    const auto secondLog = [&] { return ReadFileBytes(folder.File("logs/Mast-20260302.log")); };
-    const auto errors = [&] { return ReadFileBytes(folder.File("error.txt")); };
-    EXPECT_TRUE(test::WaitUntil([&] { return RecordLines(firstLog()).size() >= 8; }));
+    EXPECT_TRUE(test::WaitUntil([&] { return RecordLines(Log("20260301")).size() >= 8; }));
 
     test::EndProcess(sim, SIGKILL);
-    EXPECT_TRUE(test::WaitUntil([&] { return errors().find("no longer available") != std::string::npos; }));
-    sim = startSimulator("2026-03-02 09:00:00");
-    EXPECT_TRUE(test::WaitUntil([&] { return RecordLines(secondLog()).size() >= 3; }));
+    EXPECT_TRUE(test::WaitUntil([&] { return Errors().find("no longer available") != std::string::npos; }));
+    sim = StartSimulator(faults, "2026-03-02 09:00:00");
+    EXPECT_TRUE(test::WaitUntil([&] { return RecordLines(Log("20260302")).size() >= 3; }));
 
     const int status = test::EndProcess(run, SIGTERM);
     test::EndProcess(sim, SIGTERM);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_NE(errors().find(Str(551)), std::string::npos);
-    EXPECT_NE(errors().find("available again"), std::string::npos);
-    EXPECT_EQ(firstLog().rfind("8\r\nT\r\nRH\r\n", 0), 0u);
-    ExpectSimulatorValues(firstLog());
-    ExpectSimulatorValues(secondLog());
+    EXPECT_NE(Errors().find(Str(551)), std::string::npos);
+    EXPECT_NE(Errors().find("available again"), std::string::npos);
+    EXPECT_EQ(Log("20260301").rfind("8\r\nT\r\nRH\r\n", 0), 0u);
+    ExpectSimulatorValues(Log("20260301"));
+    ExpectSimulatorValues(Log("20260302"));
 }
 
-TEST(DirectRun, LinesEndedByEtxAloneAreLogged) {
-    const std::string cli = std::string(SVU_BINARY_DIR) + "/stratavue-cli";
-    const std::string simulator = std::string(SVU_BINARY_DIR) + "/stratavue-sim";
-    if (!std::filesystem::exists(cli) || !std::filesystem::exists(simulator)) {
-        GTEST_SKIP() << "stratavue-cli and stratavue-sim are not built";
-    }
-    test::ProgramFolder folder;
-    const std::string link = folder.File("ws1");
-    const pid_t sim = test::SpawnQuiet(
-        simulator, {"direct", "--link", link, "--period", "100", "--etx-lines", "--start-time", "2026-03-01 00:10:00"});
+TEST_F(DirectRun, LinesEndedByEtxAloneAreLogged) {
+    const pid_t sim = StartSimulator({"--etx-lines"});
     ASSERT_GT(sim, 0);
-    ASSERT_TRUE(test::WaitUntil([&] { return std::filesystem::exists(link); }));
-    SaveMastStation(folder, link);
-
-    const pid_t run = test::SpawnQuiet(cli, {"--program-dir=" + folder.Path(), "run", "--for", "600"});
+    const pid_t run = StartRun();
     ASSERT_GT(run, 0);
-    const auto log = [&] { return ReadFileBytes(folder.File("logs/Mast-20260301.log")); };
-    EXPECT_TRUE(test::WaitUntil([&] { return RecordLines(log()).size() >= 5; }));
+    EXPECT_TRUE(test::WaitUntil([&] { return RecordLines(Log("20260301")).size() >= 5; }));
     const int status = test::EndProcess(run, SIGTERM);
     test::EndProcess(sim, SIGTERM);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(ReadFileBytes(folder.File("error.txt")).find(Str(551)), std::string::npos);
-    ExpectSimulatorValues(log());
+    EXPECT_EQ(Errors().find(Str(551)), std::string::npos);
+    ExpectSimulatorValues(Log("20260301"));
 }
 
 }  // namespace

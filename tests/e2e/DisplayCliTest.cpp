@@ -19,23 +19,11 @@
 namespace svu {
 namespace {
 
+using test::CliResult;
+using test::RunCli;
 using test::ReadFileBytes;
 using test::TempDir;
 using test::WriteFileBytes;
-
-struct DisplayRun {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-DisplayRun Cli(std::vector<std::string> words) {
-    words.insert(words.begin(), "stratavue-cli");
-    std::ostringstream out;
-    std::ostringstream err;
-    const int code = cli::Main(words, out, err);
-    return {code, out.str(), err.str()};
-}
 
 TEST(DisplayCli, ShowsAndResavesADisplayFile) {
     TempDir dir;
@@ -50,18 +38,18 @@ TEST(DisplayCli, ShowsAndResavesADisplayFile) {
     doc.switchSequence = {1, 2};
     ASSERT_TRUE(doc.Save(dir.File("a.svu")));
 
-    DisplayRun show = Cli({"--program-dir", dir.Path().string(), "display", "show", dir.File("a.svu")});
+    CliResult show = RunCli({"--program-dir", dir.Path().string(), "display", "show", dir.File("a.svu")});
     EXPECT_EQ(show.code, 0) << show.err;
     EXPECT_NE(show.out.find(": 1 display item\n"), std::string::npos) << show.out;
     EXPECT_NE(show.out.find("Page 2: \"Runway\""), std::string::npos) << show.out;
     EXPECT_NE(show.out.find("Item 1: TextGadget (typeCode 0)\n"), std::string::npos) << show.out;
     EXPECT_NE(show.out.find("  text: \"Wind speed\"\n"), std::string::npos) << show.out;
 
-    DisplayRun json = Cli({"display", "show", dir.File("a.svu"), "--json"});
+    CliResult json = RunCli({"display", "show", dir.File("a.svu"), "--json"});
     EXPECT_EQ(json.code, 0) << json.err;
     EXPECT_NE(json.out.find("\"switchSequence\": [\n    1,\n    2\n  ]"), std::string::npos) << json.out;
 
-    EXPECT_EQ(Cli({"display", "resave", dir.File("a.svu"), dir.File("b.svu")}).code, 0);
+    EXPECT_EQ(RunCli({"display", "resave", dir.File("a.svu"), dir.File("b.svu")}).code, 0);
     EXPECT_EQ(ReadFileBytes(dir.File("b.svu")), ReadFileBytes(dir.File("a.svu")));
 }
 
@@ -181,12 +169,12 @@ TEST(DisplayCli, EveryKindGoesThroughJsonToTheBytesResaveWrites) {
         }
         SCOPED_TRACE("schema " + std::to_string(schema) + (run < Gadget::kSchema ? "" : ", no stations"));
         test::WriteFileBytes(folder.File("in.svu"), EveryKind(schema) + tail);
-        const DisplayRun resave = Cli({dir, "display", "resave", folder.File("in.svu"), folder.File("resaved.svu")});
+        const CliResult resave = RunCli({dir, "display", "resave", folder.File("in.svu"), folder.File("resaved.svu")});
         ASSERT_EQ(resave.code, 0) << resave.err;
-        const DisplayRun shown = Cli({dir, "display", "show", "--json", folder.File("in.svu")});
+        const CliResult shown = RunCli({dir, "display", "show", "--json", folder.File("in.svu")});
         ASSERT_EQ(shown.code, 0) << shown.err;
         test::WriteFileBytes(folder.File("in.json"), shown.out);
-        const DisplayRun back = Cli({dir, "display", "import-json", folder.File("in.json"), folder.File("back.svu")});
+        const CliResult back = RunCli({dir, "display", "import-json", folder.File("in.json"), folder.File("back.svu")});
         ASSERT_EQ(back.code, 0) << back.err;
         EXPECT_EQ(ReadFileBytes(folder.File("back.svu")), ReadFileBytes(folder.File("resaved.svu")));
 
@@ -205,12 +193,12 @@ TEST(DisplayCli, EveryKindGoesThroughJsonToTheBytesResaveWrites) {
 TEST(DisplayCli, DamagedFilesAreReportedAndNothingIsWritten) {
     TempDir dir;
     WriteFileBytes(dir.File("cut.svu"), std::string("\x01\x00\xFF\xFF\x06\x00", 6));
-    DisplayRun r = Cli({"display", "resave", dir.File("cut.svu"), dir.File("out.svu")});
+    CliResult r = RunCli({"display", "resave", dir.File("cut.svu"), dir.File("out.svu")});
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("cut.svu"), std::string::npos) << r.err;
     EXPECT_TRUE(ReadFileBytes(dir.File("out.svu")).empty());
-    EXPECT_EQ(Cli({"display", "show"}).code, 2);
-    EXPECT_EQ(Cli({"display", "show", dir.File("missing.svu")}).code, 1);
+    EXPECT_EQ(RunCli({"display", "show"}).code, 2);
+    EXPECT_EQ(RunCli({"display", "show", dir.File("missing.svu")}).code, 1);
 }
 
 }  // namespace

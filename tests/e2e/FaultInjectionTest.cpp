@@ -19,16 +19,9 @@
 namespace svu {
 namespace {
 
+using test::Lines;
 using test::ReadFileBytes;
 using test::WriteFileBytes;
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
-        lines.push_back(text.substr(start, end - start));
-    }
-    return lines;
-}
 
 // The record the Hill station logs for record `i` of test::MakeLog.
 std::string HillRecord(int i) {
@@ -64,15 +57,12 @@ protected:
 
     // Saves the Hill station replaying `records` records once, ten a second, after `change`.
     void SaveHill(int records, const std::function<void(WSFile&)>& change = {}) {
-        WriteFileBytes(folder.File("in.log"), test::MakeLog(records));
-        StationList stations;
-        stations.push_back(folder.HillStation());
-        auto& hill = static_cast<WSFile&>(*stations.back());
-        hill.loop = 0;
-        if (change) {
-            change(hill);
-        }
-        folder.Save(stations);
+        folder.SaveHill(records, [&](WSFile& hill) {
+            hill.loop = 0;
+            if (change) {
+                change(hill);
+            }
+        });
     }
 
     pid_t StartRun(const std::vector<std::string>& extra = {}, int outFd = -1, const std::string& name = "run") {

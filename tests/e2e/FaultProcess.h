@@ -15,13 +15,9 @@
 #include <thread>
 #include <vector>
 
-extern char** environ;
+#include "e2e/ProgramSupport.h"
 
 namespace svu::test {
-
-inline std::string CliProgram() {
-    return std::string(SVU_BINARY_DIR) + "/stratavue-cli";
-}
 
 /// Starts `program` with `args`; standard output to `out` (or to the descriptor `outFd` when it is
 /// not negative) and standard error to `err`. -1 when it cannot be started.
@@ -55,14 +51,6 @@ inline pid_t SpawnProgram(const std::string& program, const std::vector<std::str
     posix_spawnattr_destroy(&attr);
     posix_spawn_file_actions_destroy(&actions);
     return result == 0 ? pid : -1;
-}
-
-/// Waits up to about 30 s for `done`.
-inline bool WaitUntil(const std::function<bool()>& done) {
-    for (int i = 0; i < 3000 && !done(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return done();
 }
 
 /// The child's wait status once it has ended; after about 30 s it is killed (a hang) and the

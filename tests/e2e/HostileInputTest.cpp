@@ -24,14 +24,12 @@ protected:
     }
 
     void SaveHill(const std::function<void(WSFile&)>& change = {}) {
-        StationList stations;
-        stations.push_back(folder.HillStation());
-        auto& hill = static_cast<WSFile&>(*stations.back());
-        hill.loop = 0;
-        if (change) {
-            change(hill);
-        }
-        folder.Save(stations);
+        folder.SaveHill(5, [&](WSFile& hill) {
+            hill.loop = 0;
+            if (change) {
+                change(hill);
+            }
+        });
     }
 
     test::CliResult Cli(std::vector<std::string> words) {

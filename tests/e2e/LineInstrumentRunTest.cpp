@@ -23,55 +23,9 @@ namespace svu {
 namespace {
 
 using test::EndProcess;
+using test::Lines;
 using test::ReadFileBytes;
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', start)) {
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        lines.push_back(line);
-        start = end + 1;
-    }
-    return lines;
-}
-
-std::vector<std::string> Words(const std::string& line, char separator) {
-    std::vector<std::string> words;
-    for (std::size_t start = 0, at = 0; at != std::string::npos; start = at + 1) {
-        at = line.find(separator, start);
-        words.emplace_back(Trim(line.substr(start, at == std::string::npos ? at : at - start)));
-    }
-    return words;
-}
-
-// The value texts of every record of the station's daily logs (whatever their dates).
-std::vector<std::vector<std::string>> LoggedValues(const std::string& folder, const std::string& station,
-                                                   const char* extension = ".log") {
-    std::vector<std::string> files;
-    if (std::filesystem::exists(folder)) {
-        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-            const std::string name = entry.path().filename().string();
-            if (name.rfind(station + "-", 0) == 0 && entry.path().extension() == extension) {
-                files.push_back(entry.path().string());
-            }
-        }
-    }
-    std::sort(files.begin(), files.end());
-    std::vector<std::vector<std::string>> records;
-    for (const std::string& file : files) {
-        for (const std::string& line : Lines(ReadFileBytes(file))) {
-            if (line.find('/') == 2) {
-                std::vector<std::string> fields = Words(line, ',');
-                records.emplace_back(fields.begin() + 2, fields.end());
-            }
-        }
-    }
-    return records;
-}
+using test::Words;
 
 class LineInstrumentRun : public ::testing::Test {
 protected:
@@ -138,12 +92,12 @@ TEST_F(LineInstrumentRun, WindSensorThroughDamagedLinesAndAPulledCable) {
     StartSimulator("wind", {"--period", "120", "--corrupt-every", "4", "--long-every", "9", "--unplug-after", "3",
                             "--unplug-for", "2"});
     StartRun(std::make_unique<WSSpeedAndDirection>("Mast"));
-    const auto records = [&] { return LoggedValues(folder.File("logs"), "Mast").size(); };
+    const auto records = [&] { return test::LoggedRecords(folder.File("logs"), "Mast").size(); };
     ASSERT_TRUE(test::WaitUntil([&] { return records() >= 2; })) << Errors();
     ExpectRecoveryThen(2, records);
     EXPECT_TRUE(EndRun());
     const std::set<std::string> sent = Sent();
-    for (const auto& values : LoggedValues(folder.File("logs"), "Mast")) {
+    for (const auto& values : test::LoggedRecords(folder.File("logs"), "Mast")) {
         ASSERT_EQ(values.size(), 2u);
         EXPECT_TRUE(sent.count(values[0] + " " + values[1])) << values[0] << " " << values[1];
     }
@@ -179,7 +133,7 @@ TEST_F(LineInstrumentRun, SoundLevelMeterPolledThroughWrongAnswersAndAPulledCabl
     StartSimulator("slm", {"--wrong-byte-every", "3", "--extra-byte-every", "4", "--unplug-after", "4",
                            "--unplug-for", "1"});
     StartRun(std::make_unique<WS310320>("Noise"));
-    const auto records = [&] { return LoggedValues(folder.File("logs"), "Noise").size(); };
+    const auto records = [&] { return test::LoggedRecords(folder.File("logs"), "Noise").size(); };
     ASSERT_TRUE(test::WaitUntil([&] { return records() >= 2; }));
     ExpectRecoveryThen(2, records);
     EXPECT_TRUE(EndRun());
@@ -194,7 +148,7 @@ TEST_F(LineInstrumentRun, SoundLevelMeterPolledThroughWrongAnswersAndAPulledCabl
         }
         expected.insert(texts);
     }
-    for (const auto& values : LoggedValues(folder.File("logs"), "Noise")) {
+    for (const auto& values : test::LoggedRecords(folder.File("logs"), "Noise")) {
         ASSERT_EQ(values.size(), 10u);
         const std::string texts =
             values[0] + " " + values[1] + " " + values[2] + " " + values[3] + " " + values[4] + " " + values[5];
@@ -207,7 +161,7 @@ TEST_F(LineInstrumentRun, ASilentSoundLevelMeterIsReportedAndTheServiceGoesOn) {
     StartRun(std::make_unique<WS310320>("Noise"));
     ASSERT_TRUE(test::WaitUntil([&] { return Errors().find(Str(557)) != std::string::npos; }));
     EXPECT_TRUE(EndRun());  // the service itself keeps running without the meter
-    EXPECT_TRUE(LoggedValues(folder.File("logs"), "Noise").empty());
+    EXPECT_TRUE(test::LoggedRecords(folder.File("logs"), "Noise").empty());
 }
 
 TEST_F(LineInstrumentRun, SoundLevelMeterOnlineWritesPeriodAndProfileFiles) {
@@ -218,7 +172,7 @@ TEST_F(LineInstrumentRun, SoundLevelMeterOnlineWritesPeriodAndProfileFiles) {
     meter->channelNames = {"LAeq", "LAFmax", "LAFmin", "", "", "", "", "", "", "LAF"};
     StartRun(std::move(meter));
     const std::string per = folder.File("logs");
-    const auto periods = [&] { return LoggedValues(per, "Noise", ".per").size(); };
+    const auto periods = [&] { return test::LoggedRecords(per, "Noise", ".per").size(); };
     ASSERT_TRUE(test::WaitUntil([&] { return periods() >= 3; }));
     ExpectRecoveryThen(3, periods);
     EXPECT_TRUE(EndRun());
@@ -239,7 +193,7 @@ TEST_F(LineInstrumentRun, SoundLevelMeterOnlineWritesPeriodAndProfileFiles) {
             EXPECT_TRUE(sentPeriods.count(line)) << line;
         }
     }
-    const auto profiles = LoggedValues(folder.File("logs"), "Noise", ".pro");
+    const auto profiles = test::LoggedRecords(folder.File("logs"), "Noise", ".pro");
     ASSERT_FALSE(profiles.empty());
     for (const auto& values : profiles) {
         EXPECT_TRUE(sentProfiles.count(values.at(0))) << values.at(0);
@@ -254,7 +208,7 @@ TEST_F(LineInstrumentRun, TriscanStreamsAgainAfterARestartThenDownloadsItsRecord
                                               "--start-time", "2026-03-01 12:00:00"};
     StartSimulator("triscan", options);
     StartRun(std::make_unique<WSTriscan>("Pier"));
-    const auto records = [&] { return LoggedValues(folder.File("logs"), "Pier").size(); };
+    const auto records = [&] { return test::LoggedRecords(folder.File("logs"), "Pier").size(); };
     ASSERT_TRUE(test::WaitUntil([&] { return records() >= 3; }));
     // The instrument is restarted: it streams again only when told to.
     EndProcess(sim, SIGKILL);
@@ -262,7 +216,7 @@ TEST_F(LineInstrumentRun, TriscanStreamsAgainAfterARestartThenDownloadsItsRecord
     ExpectRecoveryThen(3, records);
     EXPECT_TRUE(EndRun());
     const std::set<std::string> sent = Sent();
-    for (const auto& values : LoggedValues(folder.File("logs"), "Pier")) {
+    for (const auto& values : test::LoggedRecords(folder.File("logs"), "Pier")) {
         ASSERT_EQ(values.size(), 2u);
         EXPECT_TRUE(sent.count(values[0] + " " + values[1])) << values[0] << " " << values[1];
     }

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <thread>
 
+#include "e2e/ProgramSupport.h"
 #include "e2e/RuntimeCliSupport.h"
 #include "framework/Settings.h"
 #include "outputs/LiveValueServer.h"
@@ -14,33 +15,17 @@
 namespace svu {
 namespace {
 
-using test::ReadFileBytes;
-using test::WriteFileBytes;
-using test::Process;
+using test::CliProgram;
 using test::OnPath;
-
-std::string CliProgram() {
-    return std::string(SVU_BINARY_DIR) + "/stratavue-cli";
-}
-
-template <class Pred>
-bool WaitFor(Pred done) {
-    for (int i = 0; i < 3000 && !done(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return done();
-}
+using test::Process;
+using test::ReadFileBytes;
+using test::WaitUntil;
+using test::WriteFileBytes;
 
 // A looping file station that the service replays, one record every tenth of a second.
 class LiveCli : public ::testing::Test {
 protected:
-    LiveCli() {
-        WriteFileBytes(folder.File("in.log"), test::MakeLog(30));
-        std::filesystem::create_directories(folder.File("logs"));
-        StationList stations;
-        stations.push_back(folder.HillStation());
-        folder.Save(stations);
-    }
+    LiveCli() { folder.SaveHill(30); }
 
     test::ProgramFolder folder;
 };
@@ -53,11 +38,11 @@ TEST_F(LiveCli, AdviseSeesTheReplayedValuesOfARunningService) {
     Process service({CliProgram(), "--program-dir=" + folder.Path(), "run"});
     ASSERT_TRUE(service.Started());
     const std::string socket = folder.File(kLiveSocketName);
-    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(socket); }));
+    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(socket); }));
 
     // The socket opens just before acquisition starts: "Realtime" turns to Yes a moment later.
     test::CliResult r{};
-    EXPECT_TRUE(WaitFor([&] {
+    EXPECT_TRUE(WaitUntil([&] {
         r = test::RunCli({"--program-dir", folder.Path(), "live", "request", "Information", "Realtime"});
         return r.out == "Yes\n";
     })) << r.out << r.err;
@@ -147,7 +132,7 @@ TEST_F(LiveCli, MqttBrokerGetsChannelsDocumentDiscoveryAndTheLastWill) {
     const std::string status = folder.File("status.out");
     Process watcher({"mosquitto_sub", "-h", "127.0.0.1", "-p", portText, "-t", "stratavue/status", "-C", "2", "-W", "30"},
                     status);
-    ASSERT_TRUE(WaitFor([&] { return ReadFileBytes(status) == "online\n"; })) << ReadFileBytes(status);
+    ASSERT_TRUE(WaitUntil([&] { return ReadFileBytes(status) == "online\n"; })) << ReadFileBytes(status);
     service.Signal(SIGKILL);
     EXPECT_EQ(watcher.Wait(), 0);
     EXPECT_EQ(ReadFileBytes(status), "online\noffline\n");

@@ -9,43 +9,14 @@
 #include "cli/LoggerConfigCommand.h"
 #include "framework/AtomicFile.h"
 #include "framework/TempDir.h"
-#include "loggers/NdrCommandLine.h"
 #include "loggers/NdrConfig.h"
-#include "loggers/NdrLoggerLink.h"
 #include "loggers/NdrSetupJson.h"
-#include "sim/NdrConfigStore.h"
+#include "loggers/NdrStoreLink.h"
 
 namespace svu {
 namespace {
 
-class StoreLink : public NdrLoggerLink, public NdrCommandLine {
-public:
-    NDR& LoggerSetup() override { return kept; }
-    bool WithCommandLine(const std::function<bool(NdrCommandLine&)>& work) override {
-        ++sessions;
-        return reachable && work(*this);
-    }
-    bool ClearLoggerMemory() override { return ++clears > 0; }
-    bool Transact(const std::string& command, std::string* reply) override {
-        bool changed = false;
-        return store.Answer(command.substr(0, command.size() - 1), reply, &changed) && !reply->starts_with("ERROR - ");
-    }
-    bool SendOnly(const std::string& command) override {
-        std::string reply;
-        bool changed = false;
-        store.Answer(command.substr(0, command.size() - 1), &reply, &changed);
-        written += changed ? 1 : 0;
-        return true;
-    }
-    bool ShowProgress(const std::string&, int) override { return true; }
-
-    NDR kept;
-    sim::NdrConfigStore store;
-    bool reachable = true;
-    int sessions = 0;
-    int written = 0;
-    int clears = 0;
-};
+using StoreLink = test::NdrStoreLink;
 
 // Set-up files are written whole; the disk flush is not what these tests are about.
 class LoggerConfigCli : public ::testing::Test {

@@ -24,6 +24,7 @@
 namespace svu {
 namespace {
 
+using test::Lines;
 using test::ReadFileBytes;
 
 const std::vector<std::string> kNames = {"Temp", "Humidity", "Wind", "Rain"};
@@ -48,45 +49,6 @@ public:
     bool cancelOnTransfer = false;
     mutable test::RecordingUserInterface ui;
 };
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::string line;
-    for (char c : text) {
-        if (c == '\n') {
-            lines.push_back(line);
-            line.clear();
-        } else if (c != '\r') {
-            line += c;
-        }
-    }
-    return lines;
-}
-
-// The value part ("a, b, c") of every record line of the station's daily logs, commas without blanks.
-std::vector<std::string> LoggedValues(const std::string& folder) {
-    std::vector<std::string> records;
-    if (!std::filesystem::exists(folder)) {
-        return records;
-    }
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        if (entry.path().filename().string().rfind("Logger-", 0) != 0) {
-            continue;
-        }
-        for (const std::string& line : Lines(ReadFileBytes(entry.path().string()))) {
-            if (line.find('/') != 2) {
-                continue;
-            }
-            std::string values;
-            const std::vector<std::string_view> fields = SplitFields(line);
-            for (std::size_t i = 2; i < fields.size(); ++i) {
-                values += (i > 2 ? "," : "") + std::string(Trim(fields[i]));
-            }
-            records.push_back(values);
-        }
-    }
-    return records;
-}
 
 class NdrLoggerTest : public ::testing::Test {
 protected:
@@ -280,16 +242,17 @@ protected:
         return WIFEXITED(status) && WEXITSTATUS(status) == 0;
     }
     std::string Errors() const { return ReadFileBytes(folder.File("error.txt")); }
+    std::vector<std::string> Logged() const { return test::LoggedValues(folder.File("logs"), "Logger"); }
     // Every logged record is a line the logger sent intact.
     void ExpectOnlySentValues() const {
         const std::vector<std::string> sent = Lines(ReadFileBytes(transcript));
         const std::set<std::string> good(sent.begin(), sent.end());
-        for (const std::string& values : LoggedValues(folder.File("logs"))) {
+        for (const std::string& values : Logged()) {
             EXPECT_TRUE(good.count(values) == 1) << values;
         }
     }
 
-    const std::string cli = std::string(SVU_BINARY_DIR) + "/stratavue-cli";
+    const std::string cli = test::CliProgram();
     const std::string program = std::string(SVU_BINARY_DIR) + "/stratavue-sim";
     const std::string link = folder.File("com1");
     const std::string transcript = folder.File("sent.txt");
@@ -300,7 +263,7 @@ protected:
 TEST_F(NdrLoggerRun, RealtimeValuesAreLoggedAndDamagedLinesDroppedAndReported) {
     StartProgram({"--period", "150", "--corrupt-every", "3"});
     StartRun();
-    EXPECT_TRUE(test::WaitUntil([&] { return LoggedValues(folder.File("logs")).size() >= 6; }));
+    EXPECT_TRUE(test::WaitUntil([&] { return Logged().size() >= 6; }));
     EXPECT_TRUE(test::WaitUntil([&] { return Errors().find("Real time data is corrupt") != std::string::npos; }));
     EXPECT_TRUE(EndRun());
     ExpectOnlySentValues();
@@ -311,8 +274,8 @@ TEST_F(NdrLoggerRun, WithoutChecksumAndThroughAPulledCable) {
     StartRun();
     ASSERT_TRUE(test::WaitUntil([&] { return Errors().find("no longer available") != std::string::npos; }));
     ASSERT_TRUE(test::WaitUntil([&] { return Errors().find("available again") != std::string::npos; }));
-    const std::size_t before = LoggedValues(folder.File("logs")).size();
-    EXPECT_TRUE(test::WaitUntil([&] { return LoggedValues(folder.File("logs")).size() >= before + 4; }));
+    const std::size_t before = Logged().size();
+    EXPECT_TRUE(test::WaitUntil([&] { return Logged().size() >= before + 4; }));
     EXPECT_TRUE(EndRun());
     ExpectOnlySentValues();
 }
@@ -323,16 +286,9 @@ TEST_F(NdrLoggerRun, ASilentLoggerIsReportedAndTheServiceGoesOn) {
     EXPECT_TRUE(
         test::WaitUntil([&] { return Errors().find("Invalid response from weather station") != std::string::npos; }));
     // The other station goes on logging meanwhile.
-    EXPECT_TRUE(test::WaitUntil([&] {
-        for (const auto& entry : std::filesystem::directory_iterator(folder.File("logs"))) {
-            if (entry.path().filename().string().rfind("Hill-", 0) == 0) {
-                return true;
-            }
-        }
-        return false;
-    }));
+    EXPECT_TRUE(test::WaitUntil([&] { return !test::LoggedRecords(folder.File("logs"), "Hill").empty(); }));
     EXPECT_TRUE(EndRun());
-    EXPECT_TRUE(LoggedValues(folder.File("logs")).empty());
+    EXPECT_TRUE(Logged().empty());
 }
 
 }  // namespace

@@ -18,6 +18,10 @@ extern char** environ;
 
 namespace svu::test {
 
+inline std::string CliProgram() {
+    return std::string(SVU_BINARY_DIR) + "/stratavue-cli";
+}
+
 /// Starts a program; its standard output and error go to /dev/null. -1 when it cannot be started.
 inline pid_t SpawnQuiet(const std::string& program, const std::vector<std::string>& args) {
     std::vector<char*> argv = {const_cast<char*>(program.c_str())};

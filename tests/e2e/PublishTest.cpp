@@ -9,6 +9,7 @@
 #include <fstream>
 #include <thread>
 
+#include "e2e/ProgramSupport.h"
 #include "e2e/RuntimeCliSupport.h"
 #include "e2e/TestServer.h"
 #include "framework/Clock.h"
@@ -23,18 +24,14 @@ namespace svu {
 namespace {
 
 namespace fs = std::filesystem;
+using test::HavePython;
 using test::ReadFileBytes;
 using test::SupportScript;
 using test::TempDir;
 using test::TestServer;
+using test::WaitUntil;
 using test::WriteFileBytes;
-
-const char* kPython = "/usr/bin/python3";
-
-bool HavePython(const char* module) {
-    const std::string command = std::string(kPython) + " -c 'import " + module + "' 2>/dev/null";
-    return fs::exists(kPython) && std::system(command.c_str()) == 0;
-}
+using test::kPython;
 
 std::string Pattern(size_t size) {
     std::string data(size, '\0');
@@ -42,17 +39,6 @@ std::string Pattern(size_t size) {
         data[i] = static_cast<char>((i * 131 + i / 977) & 0xFF);
     }
     return data;
-}
-
-bool WaitFor(const std::function<bool()>& done, int seconds = 20) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (std::chrono::steady_clock::now() < end) {
-        if (done()) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return done();
 }
 
 class FtpUploadTest : public ::testing::Test {
@@ -167,10 +153,7 @@ TEST_F(FtpUploadTest, CancelStopsAtTheNextBlockAndPagesAreNotQueuedTwice) {
 TEST_F(FtpUploadTest, ServiceUploadsItsWebPages) {
     auto server = Start({"--user", "web", "--password", "secret"});
     test::ProgramFolder folder;
-    WriteFileBytes(folder.File("in.log"), test::MakeLog(30));
-    StationList stations;
-    stations.push_back(folder.HillStation());
-    folder.Save(stations);
+    folder.SaveHill(30);
     WriteFileBytes(folder.File("template.html"), "<p>{STRATAVUE:Hill:Temp}</p>\n");
     Settings settings(folder.Path());
     ASSERT_TRUE(settings.WriteSettingInt("WebOutput", "Active", 1));
@@ -228,7 +211,7 @@ TEST_F(MailTest, AnAlarmWithThreeRecipientsSendsOneMessage) {
     ASSERT_TRUE(alarm.Notify("Hilltop", clock.Now(), &outbox));
     outbox.WaitIdle();
     EXPECT_EQ(outbox.Sent(), 1);
-    ASSERT_TRUE(WaitFor([&] { return fs::exists(dir.File("mail/1.txt")); }));
+    ASSERT_TRUE(WaitUntil([&] { return fs::exists(dir.File("mail/1.txt")); }));
     const std::string got = ReadFileBytes(dir.File("mail/1.txt"));
     EXPECT_NE(got.find("FROM station@example.org\nRCPT ops@example.org\nRCPT duty@example.org\nRCPT chief@example.org\n"),
               std::string::npos)

@@ -22,13 +22,10 @@ using test::WriteFileBytes;
 class RunCli : public ::testing::Test {
 protected:
     RunCli() {
-        WriteFileBytes(folder.File("in.log"), test::MakeLog(30));
-        std::filesystem::create_directories(folder.File("logs"));
-        StationList stations;
-        stations.push_back(folder.HillStation());
-        stations.back()->networkOutput = 1;
-        stations.back()->networkFile = folder.File("hill.nws");
-        folder.Save(stations);
+        folder.SaveHill(30, [&](WSFile& hill) {
+            hill.networkOutput = 1;
+            hill.networkFile = folder.File("hill.nws");
+        });
         WriteFileBytes(folder.File("page.tpl"), "<p>{STRATAVUE:Hill:Temp} at {STRATAVUE:Hill:Time}</p>\n");
         Settings settings(folder.Path());
         settings.WriteSettingInt(kSectionWebOutput, kKeyWebActive, 1);

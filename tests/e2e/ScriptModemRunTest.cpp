@@ -15,38 +15,15 @@
 #include "e2e/RuntimeCliSupport.h"
 #include "framework/Profile.h"
 #include "framework/TextUtil.h"
+#include "stations/StationTestSupport.h"
 #include "stations/WSGenericSerial.h"
 #include "stations/WSModemVela.h"
 
 namespace svu {
 namespace {
 
+using test::LoggedRecords;
 using test::ReadFileBytes;
-
-// The fields of the log records of every daily log of a station in a folder.
-std::vector<std::vector<std::string>> Records(const std::string& folder, const std::string& station) {
-    std::vector<std::vector<std::string>> records;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
-        const std::string name = entry.path().filename().string();
-        if (name.rfind(station + "-", 0) != 0) {
-            continue;
-        }
-        std::istringstream in(ReadFileBytes(entry.path().string()));
-        for (std::string line; std::getline(in, line);) {
-            if (line.find('/') != 2) {
-                continue;
-            }
-            std::vector<std::string> fields;
-            std::istringstream cells(line);
-            for (std::string cell; std::getline(cells, cell, ',');) {
-                fields.emplace_back(Trim(cell));
-            }
-            records.push_back(fields);
-        }
-    }
-    return records;
-}
 
 struct Programs {
     std::string cli = std::string(SVU_BINARY_DIR) + "/stratavue-cli";
@@ -101,22 +78,22 @@ TEST(ScriptRun, AGenericStationLogsWhatItsScriptReadsAndNothingForABadReply) {
 
     pid_t run = test::SpawnQuiet(programs.cli, {"--program-dir=" + folder.Path(), "run", "--for", "600"});
     ASSERT_GT(run, 0);
-    EXPECT_TRUE(test::WaitUntil([&] { return Records(folder.File("logs"), "Gen").size() >= 8; }, 60));
+    EXPECT_TRUE(test::WaitUntil([&] { return LoggedRecords(folder.File("logs"), "Gen").size() >= 8; }, 60));
     const int status = test::EndProcess(run, SIGTERM);
     test::EndProcess(sim, SIGTERM);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
 
     int previous = 0;
-    for (const auto& fields : Records(folder.File("logs"), "Gen")) {
-        ASSERT_EQ(fields.size(), 5u);
-        const int n = AtoI(fields[2]);
-        EXPECT_EQ(fields[2], std::to_string(n) + ".25");
+    for (const auto& fields : LoggedRecords(folder.File("logs"), "Gen")) {
+        ASSERT_EQ(fields.size(), 3u);
+        const int n = AtoI(fields[0]);
+        EXPECT_EQ(fields[0], std::to_string(n) + ".25");
         EXPECT_NE(n % 4, 0) << "a reply with a wrong checksum was stored";
         EXPECT_GT(n, previous);
         previous = n;
-        EXPECT_EQ(fields[3], "45.5");
-        EXPECT_EQ(fields[4], "300");
+        EXPECT_EQ(fields[1], "45.5");
+        EXPECT_EQ(fields[2], "300");
     }
 }
 
@@ -134,11 +111,7 @@ TEST(ModemRun, TwoRunningCopiesTakeTurnsOnOneModemAndStoreTheAverages) {
     ASSERT_TRUE(test::WaitUntil([&] { return std::filesystem::exists(modem); }, 30));
 
     // Both copies find the modem's named mutex in the same runtime folder.
-    struct RuntimeDir {
-        explicit RuntimeDir(const std::string& path) { ::setenv("STRATAVUE_RUNTIME_DIR", path.c_str(), 1); }
-        ~RuntimeDir() { ::unsetenv("STRATAVUE_RUNTIME_DIR"); }
-    };
-    auto runtimeDir = std::make_unique<RuntimeDir>(shared.File("run"));
+    auto runtimeDir = std::make_unique<test::RuntimeDirScope>(shared.File("run"));
     test::ProgramFolder folders[2];
     std::vector<pid_t> runs;
     for (int i = 0; i < 2; ++i) {
@@ -162,8 +135,8 @@ TEST(ModemRun, TwoRunningCopiesTakeTurnsOnOneModemAndStoreTheAverages) {
     // The first calls start the loggers; a minute later each copy collects and averages.
     EXPECT_TRUE(test::WaitUntil(
         [&] {
-            return !Records(folders[0].File("logs"), "Ridge").empty() &&
-                   !Records(folders[1].File("logs"), "Ridge").empty();
+            return !LoggedRecords(folders[0].File("logs"), "Ridge").empty() &&
+                   !LoggedRecords(folders[1].File("logs"), "Ridge").empty();
         },
         180));
     for (const pid_t run : runs) {
@@ -173,10 +146,10 @@ TEST(ModemRun, TwoRunningCopiesTakeTurnsOnOneModemAndStoreTheAverages) {
     test::EndProcess(sim, SIGTERM);
 
     for (auto& folder : folders) {
-        const auto records = Records(folder.File("logs"), "Ridge");
+        const auto records = LoggedRecords(folder.File("logs"), "Ridge");
         ASSERT_FALSE(records.empty());
-        EXPECT_EQ(records[0][2], "11");
-        EXPECT_EQ(records[0][3], "0");
+        EXPECT_EQ(records[0][0], "11");
+        EXPECT_EQ(records[0][1], "0");
         EXPECT_EQ(ReadFileBytes(folder.File("error.txt")).find("Unable to establish"), std::string::npos)
             << ReadFileBytes(folder.File("error.txt"));
     }

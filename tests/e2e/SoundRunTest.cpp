@@ -22,11 +22,7 @@ using test::WriteFileBytes;
 class SoundRun : public ::testing::Test {
 protected:
     SoundRun() {
-        WriteFileBytes(folder.File("in.log"), test::MakeLog(30));
-        std::filesystem::create_directories(folder.File("logs"));
         std::filesystem::create_directories(folder.File("rec"));
-        StationList stations;
-        stations.push_back(folder.HillStation());
         auto alarm = std::make_unique<Alarm>();
         alarm->name = "Warm";
         alarm->channel = 2;
@@ -35,8 +31,7 @@ protected:
         alarm->recordSound = 1;
         alarm->recordLength = 1;
         alarm->recordFolder = folder.File("rec");
-        stations.back()->alarms.push_back(std::move(alarm));
-        folder.Save(stations);
+        folder.SaveHill(30, [&](WSFile& hill) { hill.alarms.push_back(std::move(alarm)); });
     }
 
     void SetInput(const std::string& input) {

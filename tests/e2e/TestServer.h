@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -67,5 +68,14 @@ private:
 };
 
 inline std::string SupportScript(const char* name) { return std::string(SVU_TEST_DATA_DIR) + "/../support/" + name; }
+
+/// The Python that runs the test servers.
+inline constexpr const char* kPython = "/usr/bin/python3";
+
+/// Whether that Python is installed and can import `module` (the servers' libraries are optional).
+inline bool HavePython(const char* module) {
+    const std::string command = std::string(kPython) + " -c 'import " + module + "' 2>/dev/null";
+    return ::access(kPython, X_OK) == 0 && std::system(command.c_str()) == 0;
+}
 
 }  // namespace svu::test

@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <thread>
 
+#include "e2e/ProgramSupport.h"
 #include "e2e/RuntimeCliSupport.h"
 #include "framework/Settings.h"
 #include "outputs/TestProcess.h"
@@ -17,10 +18,8 @@ namespace svu {
 namespace {
 
 using nlohmann::json;
-
-std::string CliProgram() {
-    return std::string(SVU_BINARY_DIR) + "/stratavue-cli";
-}
+using test::CliProgram;
+using test::WaitUntil;
 
 // A port that was free a moment ago (the service is told it on its command line).
 int FreePort() {
@@ -35,24 +34,10 @@ int FreePort() {
     return ntohs(addr.sin_port);
 }
 
-template <class Pred>
-bool WaitFor(Pred done) {
-    for (int i = 0; i < 3000 && !done(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return done();
-}
-
 // The service replays a looping file station and logs it; the web server shows it.
 class WebServerCli : public ::testing::Test {
 protected:
-    WebServerCli() {
-        test::WriteFileBytes(folder.File("in.log"), test::MakeLog(30));
-        std::filesystem::create_directories(folder.File("logs"));
-        StationList stations;
-        stations.push_back(folder.HillStation());
-        folder.Save(stations);
-    }
+    WebServerCli() { folder.SaveHill(30); }
 
     test::ProgramFolder folder;
 };
@@ -70,20 +55,20 @@ TEST_F(WebServerCli, ServesTheRunningStationsAndTheirLogs) {
         const auto res = client.Get(path.c_str());
         return res && res->status == 200 ? json::parse(res->body) : json();
     };
-    ASSERT_TRUE(WaitFor([&] { return get("/api/stations").contains("stations"); }));
+    ASSERT_TRUE(WaitUntil([&] { return get("/api/stations").contains("stations"); }));
     const json stations = get("/api/stations");
     EXPECT_EQ(stations["acquisition"], true);
     EXPECT_EQ(stations["stations"][0]["name"], "Hill");
     EXPECT_EQ(stations["stations"][0]["kind"], "WSFile");
 
     // The readings go on: seq climbs, and the values are the replayed ones.
-    ASSERT_TRUE(WaitFor([&] { return get("/api/stations/Hill").value("seq", 0) >= 3; }));
+    ASSERT_TRUE(WaitUntil([&] { return get("/api/stations/Hill").value("seq", 0) >= 3; }));
     const json reading = get("/api/stations/Hill");
     EXPECT_TRUE(reading["channels"][2]["value"].is_number()) << reading.dump();
 
     // What the service logged is read back by /api/history.
     json history;
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(WaitUntil([&] {
         history = get("/api/history?station=Hill&from=2026-12-05&to=2026-12-06&channels=Temp");
         return history.contains("records") && !history["records"].empty();
     })) << history.dump();

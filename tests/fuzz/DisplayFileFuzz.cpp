@@ -10,6 +10,7 @@
 // headers) it builds as an empty target rather than breaking the build.
 #if __has_include(<QImage>)
 #define SVU_DISPLAY_FUZZ 1
+#include "FuzzFile.h"
 #include "app/CStratavueDoc.h"
 #include "framework/UserInterface.h"
 #endif
@@ -18,6 +19,7 @@
 namespace {
 
 using namespace svu;
+using svu::fuzz::Check;
 
 // Answers every question without asking (message 536 may come).
 class QuietUserInterface : public UserInterface {
@@ -29,12 +31,6 @@ public:
     void BeginWaitCursor() override {}
     void EndWaitCursor() override {}
 };
-
-void Check(bool ok) {
-    if (!ok) {
-        std::abort();
-    }
-}
 
 }  // namespace
 

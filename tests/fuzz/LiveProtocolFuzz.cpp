@@ -10,16 +10,13 @@
 #include <string_view>
 #include <vector>
 
+#include "FuzzFile.h"
 #include "outputs/LiveDirectory.h"
 #include "outputs/LiveProtocol.h"
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+using svu::fuzz::Check;
 
 svu::LiveDirectory MakeDirectory() {
     svu::LiveDirectory d;

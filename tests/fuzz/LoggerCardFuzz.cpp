@@ -11,6 +11,7 @@
 #include <iterator>
 #include <string>
 
+#include "FuzzFile.h"
 #include "loggers/ConvertLoggerData.h"
 
 namespace {
@@ -22,11 +23,7 @@ std::string FuzzPath(const char* what) {
     return (folder / ("svu-card-fuzz-" + std::to_string(::getpid()) + what)).string();
 }
 
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+using svu::fuzz::Check;
 
 }  // namespace
 

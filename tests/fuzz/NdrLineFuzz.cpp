@@ -8,17 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "FuzzFile.h"
 #include "loggers/NdrProtocol.h"
 
-namespace {
-
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
-}  // namespace
+using svu::fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace svu;

@@ -6,17 +6,14 @@
 #include <cstdlib>
 #include <string>
 
+#include "FuzzFile.h"
 #include "loggers/NdrCommandLine.h"
 #include "loggers/NdrConfig.h"
 #include "loggers/NdrReplies.h"
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+using svu::fuzz::Check;
 
 class EchoLine : public svu::NdrCommandLine {
 public:

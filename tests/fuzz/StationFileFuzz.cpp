@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <vector>
 
+#include "FuzzFile.h"
 #include "framework/ClassRegistry.h"
 #include "runtime/ClassTables.h"
 #include "stations/StationFile.h"
@@ -33,11 +34,7 @@ std::vector<uint8_t> Save(const StationList& list) {
     return StationListBytes(stations);
 }
 
-void Check(bool ok) {
-    if (!ok) {
-        std::abort();
-    }
-}
+using svu::fuzz::Check;
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "derived/TestStation.h"
+#include "gadgets/ItemTestSupport.h"
 #include "framework/Archive.h"
 #include "framework/ClassRegistry.h"
 #include "gadgets/GadgetKinds.h"
@@ -17,46 +18,7 @@
 namespace svu {
 namespace {
 
-// The bytes of archive values, for spelling out records.
-struct Bytes {
-    std::vector<uint8_t> b;
-    Bytes& U16(uint16_t v) {
-        b.push_back(static_cast<uint8_t>(v));
-        b.push_back(static_cast<uint8_t>(v >> 8));
-        return *this;
-    }
-    Bytes& I32(int64_t v) {
-        for (int i = 0; i < 4; ++i) {
-            b.push_back(static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i)));
-        }
-        return *this;
-    }
-    Bytes& U8(uint8_t v) {
-        b.push_back(v);
-        return *this;
-    }
-    Bytes& Str(const std::string& s) {  // short ANSI form
-        b.push_back(static_cast<uint8_t>(s.size()));
-        b.insert(b.end(), s.begin(), s.end());
-        return *this;
-    }
-    Bytes& ClassTag(const std::string& name, uint16_t schema) {
-        U16(0xFFFF).U16(schema).U16(static_cast<uint16_t>(name.size()));
-        b.insert(b.end(), name.begin(), name.end());
-        return *this;
-    }
-    // A base record with the defaults except the captions and the given page.
-    Bytes& DefaultBase(int page, bool withTransparent) {
-        Str("").Str("").I32(10).I32(20).I32(210).I32(120).I32(0xC0C0C0);
-        I32(-48).I32(400).U8(0).U8(0).U8(0).U8(0).Str("Times New Roman").I32(0);
-        I32(-16).I32(400).U8(0).U8(0).U8(0).U8(0).Str("Times New Roman").I32(0);
-        I32(page).I32(1);
-        if (withTransparent) {
-            I32(0);
-        }
-        return *this;
-    }
-};
+using Bytes = test::RecordBytes;
 
 // A kind with two sources, as the kinds that show channels store them.
 class SourceGadget : public Gadget {
@@ -126,24 +88,24 @@ TEST(GadgetRecord, BaseFieldsStandInRecordOrder) {
 
 TEST(GadgetRecord, OlderSchemasAndDamage) {
     Bytes schema3;
-    schema3.ClassTag("TextGadget", 3).DefaultBase(2, false).Str("Old");
+    schema3.ClassTag("TextGadget", 3).Base(3, 2).Str("Old");
     std::unique_ptr<Gadget> old = Read(schema3.b);
     EXPECT_EQ(old->schema, 3);
     EXPECT_EQ(old->transparent, 0);
     EXPECT_EQ(static_cast<TextGadget&>(*old).text, "Old");
 
     Bytes schema4;
-    schema4.ClassTag("TextGadget", 4).DefaultBase(2, true).Str("New");
+    schema4.ClassTag("TextGadget", 4).Base(4, 2).Str("New");
     EXPECT_EQ(static_cast<TextGadget&>(*Read(schema4.b)).text, "New");
 
     Bytes page9;
-    page9.ClassTag("TextGadget", 6).DefaultBase(9, true).Str("x");
+    page9.ClassTag("TextGadget", 6).Base(6, 9).Str("x");
     EXPECT_THROW(Read(page9.b), ArchiveError);
     Bytes schema7;
-    schema7.ClassTag("TextGadget", 7).DefaultBase(1, true).Str("x");
+    schema7.ClassTag("TextGadget", 7).Base(7).Str("x");
     EXPECT_THROW(Read(schema7.b), ArchiveError);
     Bytes date;
-    date.ClassTag("DateGadget", 6).DefaultBase(1, true);
+    date.ClassTag("DateGadget", 6).Base(6);
     std::unique_ptr<Gadget> dateItem = Read(date.b);
     ASSERT_NE(dateItem, nullptr);
     EXPECT_EQ(dateItem->typeCode, 1);
@@ -177,7 +139,7 @@ TEST(GadgetSources, RelinkByNameAndKeepWhatDoesNotResolve) {
 
     // A schema-1 record holds channel numbers and is flagged as an old layout.
     Bytes v1;
-    v1.ClassTag("TestSourceGadget", 1).DefaultBase(1, false).I32(7).Str("North").I32(2).Str("Nowhere");
+    v1.ClassTag("TestSourceGadget", 1).Base(1).I32(7).Str("North").I32(2).Str("Nowhere");
     std::unique_ptr<Gadget> old = Read(v1.b);
     EXPECT_TRUE(old->ReadInOldFormat());
     old->ResolveSources(stations);

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -250,8 +251,7 @@ TEST(GraphRecord, RoundTripsAndOlderLayoutsReadWhatTheyHold) {
     g.traces[1].peakHold = 1;
     test::RecordBytes want;
     auto f64 = [&](double v) {
-        uint64_t bits = 0;
-        std::memcpy(&bits, &v, 8);
+        const auto bits = std::bit_cast<uint64_t>(v);
         want.I32(static_cast<int64_t>(bits & 0xFFFFFFFF)).I32(static_cast<int64_t>(bits >> 32));
     };
     want.ClassTag("GraphGadget", 6).Base(6);

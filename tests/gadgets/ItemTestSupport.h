@@ -53,6 +53,10 @@ struct RecordBytes {
         b.push_back(static_cast<uint8_t>(v >> 8));
         return *this;
     }
+    RecordBytes& U8(uint8_t v) {
+        b.push_back(v);
+        return *this;
+    }
     RecordBytes& I32(int64_t v) {
         for (int i = 0; i < 4; ++i) {
             b.push_back(static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i)));
@@ -69,13 +73,13 @@ struct RecordBytes {
         b.insert(b.end(), name.begin(), name.end());
         return *this;
     }
-    /// A base record with the defaults on page 1; schemas before 4 have no transparency flag.
-    RecordBytes& Base(uint16_t schema) {
+    /// A base record with the defaults on `page`; schemas before 4 have no transparency flag.
+    RecordBytes& Base(uint16_t schema, int page = 1) {
         Str("").Str("").I32(0).I32(0).I32(200).I32(100).I32(0xC0C0C0);
         for (int font = 0; font < 2; ++font) {
             I32(font == 0 ? -48 : -16).I32(400).I32(0).Str("Times New Roman").I32(0);
         }
-        I32(1).I32(1);
+        I32(page).I32(1);
         if (schema >= 4) {
             I32(0);
         }

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "framework/LocalTime.h"
+#include "framework/TextUtil.h"
 #include "historic/HistoricLog.h"
 #include "historic/HistoricTraces.h"
 #include "historic/LogFilesFixture.h"
@@ -42,27 +45,22 @@ TEST(HistoricLog, ThreeDaysAcrossTwoMidnightsSkipTheMissingMiddleDay) {
 
 TEST(HistoricLog, ARangeAcrossADaylightSavingChangeReadsEveryDayOnce) {
     test::LogFolder logs;
-    // Europe/London: summer time starts on 29 March 2026 and ends on 25 October 2026.
-    for (int day : {28, 29, 30}) {
-        char date[16];
-        std::snprintf(date, sizeof date, "%02d/03/26", day);
-        logs.WriteDay({2026, 3, day}, {"Temp"}, {std::string(date) + ", 00:30:00, 1", std::string(date) + ", 23:30:00, 2"});
+    // Europe/London: summer time starts on 29 March 2026 (a day of 23 hours) and ends on
+    // 25 October 2026 (25 hours); each range holds the change on its middle day.
+    for (const auto& [month, first, hours] : {std::tuple{3, 28, 22}, std::tuple{10, 24, 24}}) {
+        SCOPED_TRACE(month);
+        for (int day = first; day < first + 3; ++day) {
+            const std::string date = FormatC("%02d/%02d/26", day, month);
+            logs.WriteDay({2026, month, day}, {"Temp"}, {date + ", 00:30:00, 1", date + ", 23:30:00, 2"});
+        }
+        HistoricLog log;
+        ASSERT_EQ(LoadHistoricRange(Station(logs), FromLocal(2026, month, first, 0, 0, 0),
+                                    FromLocal(2026, month, first + 2, 23, 59, 0), log),
+                  HistoricLoadStatus::Ok);
+        EXPECT_EQ(log.FilesRead(), 3);
+        EXPECT_EQ(log.Count(), 6u);
+        EXPECT_EQ(log.Time(3) - log.Time(2), hours * 3600);  // 00:30 to 23:30 on the day of the change
     }
-    for (int day : {24, 25, 26}) {
-        char date[16];
-        std::snprintf(date, sizeof date, "%02d/10/26", day);
-        logs.WriteDay({2026, 10, day}, {"Temp"}, {std::string(date) + ", 00:30:00, 1", std::string(date) + ", 23:30:00, 2"});
-    }
-    HistoricLog log;
-    ASSERT_EQ(LoadHistoricRange(Station(logs), FromLocal(2026, 3, 28, 0, 0, 0), FromLocal(2026, 3, 30, 23, 59, 0), log),
-              HistoricLoadStatus::Ok);
-    EXPECT_EQ(log.FilesRead(), 3);
-    EXPECT_EQ(log.Count(), 6u);
-    ASSERT_EQ(LoadHistoricRange(Station(logs), FromLocal(2026, 10, 24, 0, 0, 0), FromLocal(2026, 10, 26, 23, 59, 0), log),
-              HistoricLoadStatus::Ok);
-    EXPECT_EQ(log.FilesRead(), 3);
-    EXPECT_EQ(log.Count(), 6u);
-    EXPECT_EQ(log.Time(3) - log.Time(2), 24 * 3600);  // 00:30 to 23:30 on the day of 25 hours
 }
 
 TEST(HistoricLog, AChosenFileIsReadWholeAndPutInTimeOrder) {

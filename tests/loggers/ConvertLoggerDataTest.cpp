@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <bit>
 
 #include "framework/RecordingUserInterface.h"
 #include "framework/TempDir.h"
@@ -18,8 +18,7 @@ std::string Record(uint8_t kind, uint32_t time, const std::vector<float>& values
         bytes += static_cast<char>((time >> shift) & 0xff);
     }
     for (float v : values) {
-        uint32_t bits = 0;
-        std::memcpy(&bits, &v, sizeof bits);
+        const auto bits = std::bit_cast<uint32_t>(v);
         for (int shift = 24; shift >= 0; shift -= 8) {
             bytes += static_cast<char>((bits >> shift) & 0xff);
         }

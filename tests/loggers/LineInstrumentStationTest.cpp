@@ -22,29 +22,14 @@ namespace {
 
 using testing::ReadMaster;
 using testing::WriteMaster;
-
-class Host : public StationHost {
-public:
-    bool StopRequested() const override { return stop.load(); }
-    UserInterface& Ui() override { return ui; }
-    Clock& GetClock() override { return clock; }
-    std::atomic<bool> stop{false};
-    ManualClock clock{FromLocal(2026, 12, 5, 14, 0, 0)};
-    test::RecordingUserInterface ui;
-};
-
-bool WaitFor(const std::function<bool()>& done) {
-    for (int i = 0; i < 500 && !done(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return done();
-}
+using test::WaitFor;
 
 class LineStationTest : public ::testing::Test {
 protected:
     LineStationTest() {
         pty.Open();
         Profile(reports.dir.File("stratavue.ini")).WriteString("Ports", "COM1", pty.SlavePath());
+        host.clock = &clock;
     }
     ~LineStationTest() override { Stop(); }
     void Start(LineInstrumentStation& s) {
@@ -77,7 +62,8 @@ protected:
 
     test::ReportScope reports;
     PseudoTerminal pty;
-    Host host;
+    ManualClock clock{FromLocal(2026, 12, 5, 14, 0, 0)};
+    test::ThreadHost host;
     std::vector<std::unique_ptr<WeatherStation>> owned;
     LineInstrumentStation* station = nullptr;
     std::thread thread;
@@ -91,10 +77,10 @@ TEST_F(LineStationTest, WindSensorStoresOneReadingASecondAndReportsRangeErrors) 
     ASSERT_TRUE(WaitFor([&] { return Values()[0] == "270"; }));
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_EQ(Values(), (std::vector<std::string>{"270", "12.5"}));
-    host.clock.Advance(std::chrono::seconds(2));
+    clock.Advance(std::chrono::seconds(2));
     WriteMaster(pty.MasterFd(), "WSD 360 12.5 A\r\n");
     ASSERT_TRUE(WaitFor([&] { return reports.ErrorText().find(Str(551)) != std::string::npos; }));
-    host.clock.Advance(std::chrono::seconds(2));
+    clock.Advance(std::chrono::seconds(2));
     WriteMaster(pty.MasterFd(), "WSD 090 03.2 A\r\n");
     ASSERT_TRUE(WaitFor([&] { return Values()[0] == "090"; }));
     EXPECT_EQ(Values()[1], "03.2");

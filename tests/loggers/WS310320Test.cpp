@@ -18,23 +18,8 @@ namespace {
 
 using testing::ReadMaster;
 using testing::WriteMaster;
-
-class Host : public StationHost {
-public:
-    bool StopRequested() const override { return stop.load(); }
-    UserInterface& Ui() override { return ui; }
-    Clock& GetClock() override { return *clock; }
-    std::atomic<bool> stop{false};
-    Clock* clock = &SystemClock();
-    test::RecordingUserInterface ui;
-};
-
-bool WaitFor(const std::function<bool()>& done) {
-    for (int i = 0; i < 500 && !done(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return done();
-}
+using test::WaitFor;
+using Host = test::ThreadHost;
 
 class WS310320Test : public ::testing::Test {
 protected:

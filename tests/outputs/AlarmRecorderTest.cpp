@@ -63,6 +63,17 @@ struct RecorderRig {
         return {"Roof", "Gale", dir.Path().string(), seconds, rate, bits};
     }
     CatalogueReadResult Catalogue() { return ReadSoundCatalogue(dir.File("sounds.bin")); }
+    // Asks for a recording and lets the recorder open its input (counted from this moment).
+    void Record(const RecordingRequest& request) {
+        recorder.Record(request);
+        recorder.Sync();
+    }
+    // Lets `time` pass and the recorder act on it.
+    void Pass(std::chrono::milliseconds time) {
+        clock.Advance(time);
+        recorder.Poll();
+        recorder.Sync();
+    }
 };
 
 TEST(AlarmRecorder, WritesAWavFileThatSoxReadsWithTheAlarmsFormatAndLength) {
@@ -73,13 +84,10 @@ TEST(AlarmRecorder, WritesAWavFileThatSoxReadsWithTheAlarmsFormatAndLength) {
     } cases[] = {{11025, 16, 3}, {8000, 8, 2}};
     for (const auto& c : cases) {
         RecorderRig rig;
-        rig.recorder.Record(rig.Request(c.seconds, c.rate, c.bits));
-        rig.recorder.Sync();  // the input is open and counting from this moment
+        rig.Record(rig.Request(c.seconds, c.rate, c.bits));
         const std::string path = rig.recorder.CurrentPath();
         EXPECT_EQ(path, rig.dir.Path().string() + "/Stratavue(2026-12-07) [01;02;03].wav");
-        rig.clock.Advance(std::chrono::seconds(c.seconds));
-        rig.recorder.Poll();
-        rig.recorder.Sync();
+        rig.Pass(std::chrono::seconds(c.seconds));
         EXPECT_FALSE(rig.recorder.Active());
 
         const long samples = static_cast<long>(c.rate) * c.seconds;
@@ -110,8 +118,7 @@ TEST(AlarmRecorder, WritesAWavFileThatSoxReadsWithTheAlarmsFormatAndLength) {
 TEST(AlarmRecorder, ASecondAlarmExtendsTheRunningRecordingToItsOwnLength) {
     RecorderRig rig;
     const int64_t start = rig.clock.TickMs();
-    rig.recorder.Record(rig.Request(20, 8000, 8));
-    rig.recorder.Sync();
+    rig.Record(rig.Request(20, 8000, 8));
     rig.clock.Advance(5s);
     rig.recorder.Record(rig.Request(20, 8000, 8));
     EXPECT_EQ(rig.recorder.EndTick(), start + 25000);
@@ -122,9 +129,7 @@ TEST(AlarmRecorder, ASecondAlarmExtendsTheRunningRecordingToItsOwnLength) {
     rig.clock.Advance(15s);  // the first alarm's end
     rig.recorder.Poll();
     EXPECT_TRUE(rig.recorder.Active());
-    rig.clock.Advance(5s);
-    rig.recorder.Poll();
-    rig.recorder.Sync();
+    rig.Pass(5s);
     EXPECT_FALSE(rig.recorder.Active());
 
     const auto files = WavFiles(rig.dir.Path());
@@ -135,8 +140,7 @@ TEST(AlarmRecorder, ASecondAlarmExtendsTheRunningRecordingToItsOwnLength) {
 
 TEST(AlarmRecorder, StoppingAcquisitionEndsTheFileButCataloguesNothing) {
     RecorderRig rig;
-    rig.recorder.Record(rig.Request(20, 8000, 16));
-    rig.recorder.Sync();
+    rig.Record(rig.Request(20, 8000, 16));
     rig.clock.Advance(3s);
     rig.recorder.Abandon();
     rig.recorder.Sync();
@@ -148,11 +152,8 @@ TEST(AlarmRecorder, StoppingAcquisitionEndsTheFileButCataloguesNothing) {
 
     // The next alarm starts a new recording as usual.
     rig.clock.Advance(2s);
-    rig.recorder.Record(rig.Request(1, 8000, 16));
-    rig.recorder.Sync();
-    rig.clock.Advance(1s);
-    rig.recorder.Poll();
-    rig.recorder.Sync();
+    rig.Record(rig.Request(1, 8000, 16));
+    rig.Pass(1s);
     EXPECT_EQ(WavFiles(rig.dir.Path()).size(), 2u);
     EXPECT_EQ(rig.Catalogue().entries.size(), 1u);
 }
@@ -161,11 +162,8 @@ TEST(AlarmRecorder, AnInputThatCannotOpenIsReportedOnceAndNothingIsWritten) {
     RecorderRig rig;
     rig.input.FailNextOpen("WAVEIN:ffffd8e8:No sound input device is available");
     for (int i = 0; i < 2; ++i) {
-        rig.recorder.Record(rig.Request(1, 8000, 8));
-        rig.recorder.Sync();
-        rig.clock.Advance(2s);
-        rig.recorder.Poll();
-        rig.recorder.Sync();
+        rig.Record(rig.Request(1, 8000, 8));
+        rig.Pass(2s);
     }
     EXPECT_EQ(rig.input.OpenCount(), 2);
     ASSERT_EQ(rig.problems.size(), 1u);
@@ -177,11 +175,8 @@ TEST(AlarmRecorder, AnInputThatCannotOpenIsReportedOnceAndNothingIsWritten) {
     rig.input.FailNextOpen({});
     RecordingRequest request = rig.Request(1, 8000, 8);
     request.folder = rig.dir.File("no such folder");
-    rig.recorder.Record(request);
-    rig.recorder.Sync();
-    rig.clock.Advance(1s);
-    rig.recorder.Poll();
-    rig.recorder.Sync();
+    rig.Record(request);
+    rig.Pass(1s);
     ASSERT_EQ(rig.problems.size(), 2u);
     EXPECT_NE(rig.problems[1].find("cannot be created"), std::string::npos) << rig.problems[1];
     EXPECT_FALSE(std::filesystem::exists(rig.dir.File("sounds.bin")));

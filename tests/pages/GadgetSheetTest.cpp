@@ -54,11 +54,6 @@ protected:
         SetGadgetPrompter(previousGadget);
         SetGadgetBitmapFolder({});
     }
-    QWidget* Page(PropertySheet& sheet, const char* tab) {
-        PropertyPage* page = sheet.FindPage(QString::fromLatin1(tab));
-        EXPECT_NE(page, nullptr) << tab;
-        return page;
-    }
 
     std::vector<std::unique_ptr<WeatherStation>> stations;
     GadgetSheetContext context;
@@ -78,17 +73,17 @@ TEST_F(GadgetSheetTest, ValueSheetEditsLookSourceAndFormat) {
     EXPECT_EQ(sheet->windowTitle(), "Properties - Value");
     EXPECT_EQ(test::TabNames(*sheet), (QStringList{"Basic", "Data source", "Format"}));
 
-    QWidget* basic = Page(*sheet, "Basic");
+    QWidget* basic = test::Page(*sheet, "Basic");
     test::Type(basic, "topLeftText", "Outside");
     test::Choose(basic, "displayPage", "Page 3");
     test::Choose(basic, "borderStyle", "Embossed");
     test::Click(basic, "backgroundColour");
     test::Click(basic, "mainFont");
-    QWidget* source = Page(*sheet, "Data source");
+    QWidget* source = test::Page(*sheet, "Data source");
     EXPECT_FALSE(test::Find<QWidget>(source, "dataChannel")->isEnabled());
     test::Choose(source, "aws", "Hilltop");
     test::Choose(source, "dataChannel", "Wind");
-    QWidget* format = Page(*sheet, "Format");
+    QWidget* format = test::Page(*sheet, "Format");
     EXPECT_FALSE(test::Find<QWidget>(format, "width")->isEnabled());  // raw data is not formatted
     test::Find<QAbstractButton>(format, "raw")->setChecked(false);
     test::Type(format, "width", "21");
@@ -138,11 +133,11 @@ TEST_F(GadgetSheetTest, MultiStateSheetCopiesItsPictureAndSizesToOneImage) {
     sheet->show();
     EXPECT_EQ(sheet->windowTitle(), "Properties - Multistate bitmap");
     EXPECT_EQ(test::TabNames(*sheet), (QStringList{"Basic", "Bitmap", "Data source", "States"}));
-    EXPECT_FALSE(test::Find<QWidget>(Page(*sheet, "Basic"), "mainFont")->isEnabled());
-    QWidget* bitmap = Page(*sheet, "Bitmap");
+    EXPECT_FALSE(test::Find<QWidget>(test::Page(*sheet, "Basic"), "mainFont")->isEnabled());
+    QWidget* bitmap = test::Page(*sheet, "Bitmap");
     test::Click(bitmap, "browse");
     test::Find<QAbstractButton>(bitmap, "resizeToBitmap")->setChecked(true);
-    QWidget* states = Page(*sheet, "States");
+    QWidget* states = test::Page(*sheet, "States");
     test::ClickOk(sheet.get());  // the number of images has never been set
     EXPECT_EQ(ui.Messages().back().text, "Please enter an integer between 2 and 99.");
     test::Type(states, "imageCount", "3");
@@ -159,8 +154,8 @@ TEST_F(GadgetSheetTest, MultiStateSheetCopiesItsPictureAndSizesToOneImage) {
 
     // "Clear" forgets the picture.
     auto again = MakeMultiStateSheet(nullptr, g, context);
-    EXPECT_EQ(test::TextOf(Page(*again, "States"), "switchingPoints"), "1,2,0,3");
-    test::Click(Page(*again, "Bitmap"), "clear");
+    EXPECT_EQ(test::TextOf(test::Page(*again, "States"), "switchingPoints"), "1,2,0,3");
+    test::Click(test::Page(*again, "Bitmap"), "clear");
     test::ClickOk(again.get());
     EXPECT_EQ(g.bitmapFile, "");
     EXPECT_TRUE(g.bitmap.IsEmpty());
@@ -172,7 +167,7 @@ TEST_F(GadgetSheetTest, MultiTextPageKeepsItsPairsAscending) {
     auto sheet = MakeMultiTextSheet(nullptr, g, context);
     sheet->show();
     EXPECT_EQ(sheet->windowTitle(), "Properties - Multistate text");
-    QWidget* page = Page(*sheet, "Text");
+    QWidget* page = test::Page(*sheet, "Text");
     auto add = [&](const char* value, const char* text) {
         test::Type(page, "value", QString::fromLatin1(value));
         test::Type(page, "text", QString::fromLatin1(text));

@@ -21,7 +21,7 @@ QRadioButton* Option(QWidget* dialog, const char* group, int position) {
     return box != nullptr ? box->findChild<QRadioButton*>(QStringLiteral("radio%1").arg(position)) : nullptr;
 }
 
-class GenericSerialSheetTest : public ::testing::Test {
+class GenericSerialSheetTest : public test::StationSheetFixture {
 protected:
     GenericSerialSheetTest() {
         station.channelNames = {"Temp", "Humidity", "Wind"};
@@ -30,19 +30,13 @@ protected:
         station.connectScript = "wait 100\r\n";
         station.ResetValues();
         station.FitTables();
-        context.ui = &ui;
-        context.clock = &clock;
     }
 
     WSGenericSerial station{"Generic"};
-    test::RecordingUserInterface ui;
-    ManualClock clock{FromLocal(2026, 12, 5, 10, 7, 30)};
-    StationPagesContext context;
 };
 
 TEST_F(GenericSerialSheetTest, ScriptDialogEditsEachScriptAndTheConnection) {
-    auto sheet = MakeStationSheet(nullptr, station, true, context);
-    sheet->show();
+    auto sheet = Open(station);
     EXPECT_EQ(sheet->windowTitle(), "Properties - Generic serial");
     EXPECT_EQ(test::TabNames(*sheet),
               QStringList({"Name", "Network", "Alarms", "Logging", "Processed data", "Comms", "Modem"}));

@@ -13,15 +13,13 @@
 namespace svu {
 namespace {
 
-TEST(ModemSheet, BothKindsEditTheirModemSettings) {
-    test::RecordingUserInterface ui;
-    StationPagesContext context;
-    context.ui = &ui;
+using ModemSheet = test::StationSheetFixture;
+
+TEST_F(ModemSheet, BothKindsEditTheirModemSettings) {
     WSModem valley("Valley");
     WSModemVela ridge("Ridge");
     for (WeatherStation* station : std::vector<WeatherStation*>{&valley, &ridge}) {
-        auto sheet = MakeStationSheet(nullptr, *station, true, context);
-        sheet->show();
+        auto sheet = Open(*station);
         EXPECT_EQ(test::TabNames(*sheet),
                   QStringList({"Name", "Network", "Alarms", "Logging", "Processed data", "Modem"}));
         EXPECT_NE(test::Find<QWidget>(sheet.get(), "advanced"), nullptr);

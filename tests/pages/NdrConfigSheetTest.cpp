@@ -10,39 +10,17 @@
 
 #include "framework/RecordingUserInterface.h"
 #include "framework/StringTable.h"
-#include "loggers/NdrCommandLine.h"
-#include "loggers/NdrLoggerLink.h"
+#include "loggers/NdrStoreLink.h"
 #include "pages/NdrConfigSheet.h"
 #include "pages/NdrDiffDialog.h"
 #include "pages/NdrTransferDialog.h"
 #include "pages/PagesTestSupport.h"
 #include "pages/PropertyPage.h"
-#include "sim/NdrConfigStore.h"
 
 namespace svu {
 namespace {
 
-class StoreLink : public NdrLoggerLink, public NdrCommandLine {
-public:
-    NDR& LoggerSetup() override { return kept; }
-    bool WithCommandLine(const std::function<bool(NdrCommandLine&)>& work) override { return work(*this); }
-    bool ClearLoggerMemory() override { return ++clears > 0; }
-    bool Transact(const std::string& command, std::string* reply) override {
-        bool changed = false;
-        return store.Answer(command.substr(0, command.size() - 1), reply, &changed) && !reply->starts_with("ERROR - ");
-    }
-    bool SendOnly(const std::string& command) override {
-        std::string reply;
-        bool changed = false;
-        store.Answer(command.substr(0, command.size() - 1), &reply, &changed);
-        return true;
-    }
-    bool ShowProgress(const std::string&, int) override { return true; }
-
-    NDR kept;
-    sim::NdrConfigStore store;
-    int clears = 0;
-};
+using StoreLink = test::NdrStoreLink;
 
 class NdrConfigSheetTest : public ::testing::Test {
 protected:

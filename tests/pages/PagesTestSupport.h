@@ -20,7 +20,12 @@
 #include <string>
 #include <vector>
 
+#include "framework/Clock.h"
+#include "framework/LocalTime.h"
+#include "framework/RecordingUserInterface.h"
+#include "pages/PropertyPage.h"
 #include "pages/PropertySheet.h"
+#include "pages/Sheets.h"
 #include "stations/WSDirect.h"
 
 namespace svu::test {
@@ -66,6 +71,33 @@ inline QStringList TabNames(const PropertySheet& sheet) {
         names << sheet.Tabs()->tabText(i);
     }
     return names;
+}
+
+/// Station sheets opened on a recording user interface, with the clock at 10:07:30 on 5 December 2026.
+class StationSheetFixture : public ::testing::Test {
+protected:
+    /// The station's sheet, shown, on the tab named `tab` when one is given.
+    std::unique_ptr<PropertySheet> Open(WeatherStation& station, bool withDerived = true, const char* tab = nullptr) {
+        context.ui = &ui;
+        context.clock = &clock;
+        auto sheet = MakeStationSheet(nullptr, station, withDerived, context);
+        sheet->show();
+        if (tab != nullptr) {
+            sheet->Tabs()->setCurrentWidget(sheet->FindPage(QString::fromLatin1(tab)));
+        }
+        return sheet;
+    }
+
+    RecordingUserInterface ui;
+    ManualClock clock{FromLocal(2026, 12, 5, 10, 7, 30)};
+    StationPagesContext context;
+};
+
+/// The sheet's page on the tab named `tab` (a failure when there is none).
+inline QWidget* Page(PropertySheet& sheet, const char* tab) {
+    PropertyPage* page = sheet.FindPage(QString::fromLatin1(tab));
+    EXPECT_NE(page, nullptr) << tab;
+    return page;
 }
 
 inline QString CurrentTab(const PropertySheet& sheet) {

@@ -15,25 +15,14 @@
 namespace svu {
 namespace {
 
-class RadioSheetTest : public ::testing::Test {
+class RadioSheetTest : public test::StationSheetFixture {
 protected:
-    std::unique_ptr<PropertySheet> Open(WeatherStation& s) {
-        context.ui = &ui;
-        context.clock = &clock;
-        auto sheet = MakeStationSheet(nullptr, s, true, context);
-        sheet->show();
-        sheet->Tabs()->setCurrentWidget(sheet->FindPage("Radio Modem"));
-        return sheet;
-    }
-
-    test::RecordingUserInterface ui;
-    ManualClock clock{FromLocal(2026, 12, 5, 10, 7, 30)};
-    StationPagesContext context;
+    std::unique_ptr<PropertySheet> OpenRadio(WeatherStation& s) { return Open(s, true, "Radio Modem"); }
 };
 
 TEST_F(RadioSheetTest, VelaRadioPageEditsTuningAndAddress) {
     WSRadioModemVela station("Dale");
-    auto sheet = Open(station);
+    auto sheet = OpenRadio(station);
     EXPECT_EQ(test::TabNames(*sheet),
               (QStringList{"Name", "Network", "Alarms", "Logging", "Processed data", "Radio Modem"}));
     EXPECT_EQ(test::TextOf(sheet.get(), "frequency"), "458.525");
@@ -58,7 +47,7 @@ TEST_F(RadioSheetTest, VelaRadioPageEditsTuningAndAddress) {
 
 TEST_F(RadioSheetTest, WandDRadioPageKeepsTheChannelWithinOneTwentySeven) {
     WSCalyraWandDRadio station("Hill");
-    auto sheet = Open(station);
+    auto sheet = OpenRadio(station);
     EXPECT_EQ(sheet->windowTitle(), "Properties - Calyra W&D radio");
     test::Type(sheet.get(), "radioChannel", "128");
     test::ClickOk(sheet.get());
@@ -72,7 +61,7 @@ TEST_F(RadioSheetTest, WandDRadioPageKeepsTheChannelWithinOneTwentySeven) {
 // The logger kinds behind a radio and a modem: their link's page and the logger's set-up.
 TEST_F(RadioSheetTest, LoggerKindsShowTheirLinkAndTheLoggerPage) {
     WSCalyraHarburyRadio radio("Ridge");
-    auto sheet = Open(radio);
+    auto sheet = OpenRadio(radio);
     EXPECT_EQ(sheet->windowTitle(), "Properties - Calyra Harbury radio");
     EXPECT_EQ(test::TabNames(*sheet),
               (QStringList{"Name", "Network", "Alarms", "Logging", "Processed data", "Radio Modem", "Logger"}));

@@ -41,11 +41,6 @@ protected:
         station().values[0] = speed;
         station().values[1] = direction;
     }
-    static QWidget* Page(PropertySheet& sheet, const char* tab) {
-        PropertyPage* page = sheet.FindPage(QString::fromLatin1(tab));
-        EXPECT_NE(page, nullptr) << tab;
-        return page;
-    }
     static void Ok(PropertySheet& sheet) { sheet.OkButton()->click(); }
 
     std::vector<std::unique_ptr<WeatherStation>> stations;
@@ -69,9 +64,9 @@ TEST_F(RoseGraphSheetTest, RealtimeWindRoseKeepsHistoryUnlessWhatItDependsOnChan
     EXPECT_EQ(sheet->windowTitle(), "Properties - Realtime windrose");
     EXPECT_EQ(test::TabNames(*sheet),
               (QStringList{"Basic", "Bitmap", "Windrose", "Wind speed", "Wind direction", "Units"}));
-    EXPECT_FALSE(test::Find<QPushButton>(Page(*sheet, "Basic"), "mainFont")->isEnabled());
-    test::Click(Page(*sheet, "Windrose"), "fillColour");
-    test::Type(Page(*sheet, "Windrose"), "radius", "120");
+    EXPECT_FALSE(test::Find<QPushButton>(test::Page(*sheet, "Basic"), "mainFont")->isEnabled());
+    test::Click(test::Page(*sheet, "Windrose"), "fillColour");
+    test::Type(test::Page(*sheet, "Windrose"), "radius", "120");
     Ok(*sheet);
     EXPECT_EQ(rose.fillColour, 0x00FF00u);
     EXPECT_EQ(rose.radius, 120);
@@ -79,7 +74,7 @@ TEST_F(RoseGraphSheetTest, RealtimeWindRoseKeepsHistoryUnlessWhatItDependsOnChan
     EXPECT_NEAR(rose.History().Sums()[4], 60, 1e-9);
 
     sheet = MakeRTWindRoseSheet(nullptr, rose, context);
-    test::Choose(Page(*sheet, "Units"), "speedUnit", "KPH");
+    test::Choose(test::Page(*sheet, "Units"), "speedUnit", "KPH");
     Ok(*sheet);
     EXPECT_TRUE(rose.History().Empty());
     EXPECT_EQ(rose.needsBackFill, 1);
@@ -87,7 +82,7 @@ TEST_F(RoseGraphSheetTest, RealtimeWindRoseKeepsHistoryUnlessWhatItDependsOnChan
     rose.UpdateFromChannels();  // the reading time was forgotten: the same reading starts again
     EXPECT_EQ(rose.History().Size(), 1u);
     sheet = MakeRTWindRoseSheet(nullptr, rose, context);
-    test::Choose(Page(*sheet, "Wind direction"), "dataChannel", "Dust");
+    test::Choose(test::Page(*sheet, "Wind direction"), "dataChannel", "Dust");
     Ok(*sheet);
     EXPECT_EQ(rose.source2.channel, 3);
     EXPECT_TRUE(rose.History().Empty());
@@ -98,7 +93,7 @@ TEST_F(RoseGraphSheetTest, DurationShownInTheLargestWholeUnit) {
     auto shown = [&](int32_t window) {
         dust.window = window;
         auto sheet = MakeRTDustRoseSheet(nullptr, dust, context);
-        QWidget* page = Page(*sheet, "DustRose");
+        QWidget* page = test::Page(*sheet, "DustRose");
         return std::make_pair(test::Find<QSpinBox>(page, "duration")->value(),
                               test::Find<QComboBox>(page, "durationUnit")->currentText());
     };
@@ -110,7 +105,7 @@ TEST_F(RoseGraphSheetTest, DurationShownInTheLargestWholeUnit) {
     auto sheet = MakeRTDustRoseSheet(nullptr, dust, context);
     EXPECT_EQ(test::TabNames(*sheet),
               (QStringList{"Basic", "Bitmap", "DustRose", "Dust concentration", "Wind direction"}));
-    QWidget* page = Page(*sheet, "DustRose");
+    QWidget* page = test::Page(*sheet, "DustRose");
     auto* count = test::Find<QSpinBox>(page, "duration");
     count->setValue(59);
     test::Choose(page, "durationUnit", "Hours");
@@ -127,7 +122,7 @@ TEST_F(RoseGraphSheetTest, WindDialSheetReadsTheChannelAgainAfterOk) {
     auto sheet = MakeWindRoseSheet(nullptr, dial, context);
     EXPECT_EQ(sheet->windowTitle(), "Properties - Windrose");
     EXPECT_EQ(test::TabNames(*sheet), (QStringList{"Basic", "Wind direction", "WindRose"}));
-    test::Click(Page(*sheet, "WindRose"), "pointerColour");
+    test::Click(test::Page(*sheet, "WindRose"), "pointerColour");
     Ok(*sheet);
     EXPECT_EQ(dial.pointerColour, 0x00FF00u);
     dial.direction = 0;
@@ -147,7 +142,7 @@ TEST_F(RoseGraphSheetTest, GraphSheetEditsTracesAndTimeBase) {
     EXPECT_EQ(sheet->windowTitle(), "Properties - Graph");
     EXPECT_EQ(test::TabNames(*sheet),
               (QStringList{"Basic", "Data Source 1", "Data Source 2", "Trace 1", "Trace 2", "Timebase"}));
-    QWidget* trace = Page(*sheet, "Trace 1");
+    QWidget* trace = test::Page(*sheet, "Trace 1");
     auto* minimum = test::Find<QLineEdit>(trace, "minimum");
     EXPECT_FALSE(minimum->isEnabled());
     for (QRadioButton* button : trace->findChildren<QRadioButton*>()) {
@@ -159,7 +154,7 @@ TEST_F(RoseGraphSheetTest, GraphSheetEditsTracesAndTimeBase) {
     test::Type(trace, "minimum", "-10");
     test::Type(trace, "title", "Speed");
     test::Click(trace, "colour");
-    QWidget* timebase = Page(*sheet, "Timebase");
+    QWidget* timebase = test::Page(*sheet, "Timebase");
     EXPECT_EQ(test::TextOf(timebase, "hours"), "1");
     EXPECT_EQ(test::TextOf(timebase, "minutes"), "0");
     Ok(*sheet);
@@ -171,7 +166,7 @@ TEST_F(RoseGraphSheetTest, GraphSheetEditsTracesAndTimeBase) {
     EXPECT_EQ(graph.traces[0].starting, 0);
 
     sheet = MakeGraphSheet(nullptr, graph, context);
-    timebase = Page(*sheet, "Timebase");
+    timebase = test::Page(*sheet, "Timebase");
     test::Type(timebase, "hours", "0");
     test::Type(timebase, "minutes", "2");
     test::Type(timebase, "seconds", "3");
@@ -182,7 +177,7 @@ TEST_F(RoseGraphSheetTest, GraphSheetEditsTracesAndTimeBase) {
     EXPECT_EQ(graph.traces[0].starting, 1);
 
     sheet = MakeGraphSheet(nullptr, graph, context);
-    test::Type(Page(*sheet, "Timebase"), "hours", "24");
+    test::Type(test::Page(*sheet, "Timebase"), "hours", "24");
     sheet->OkButton()->click();  // refused: the sheet stays open and nothing changes
     EXPECT_EQ(graph.timeBase, 123);
 }

@@ -44,21 +44,11 @@ public:
     bool readWorks = false;
 };
 
-class StationSheetTest : public ::testing::Test {
+class StationSheetTest : public test::StationSheetFixture {
 protected:
-    std::unique_ptr<PropertySheet> Open(WeatherStation& s, bool withDerived = true) {
-        context.ui = &ui;
-        context.clock = &clock;
-        auto sheet = MakeStationSheet(nullptr, s, withDerived, context);
-        sheet->show();
-        return sheet;
-    }
     void SelectTab(PropertySheet& sheet, const QString& name) { sheet.Tabs()->setCurrentWidget(sheet.FindPage(name)); }
 
     std::unique_ptr<WSDirect> station = test::MakeStation({"Temp", "Rain", "Wind"});
-    test::RecordingUserInterface ui;
-    ManualClock clock{FromLocal(2026, 12, 5, 10, 7, 30)};
-    StationPagesContext context;
 };
 
 TEST_F(StationSheetTest, EachKindHasItsCaptionAndPagesInOrder) {

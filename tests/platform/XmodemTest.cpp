@@ -9,6 +9,7 @@
 #include <random>
 #include <thread>
 
+#include "framework/TempDir.h"
 #include "platform/PseudoTerminal.h"
 #include "platform/PtyTestUtil.h"
 #include "platform/SerialControl.h"
@@ -103,8 +104,6 @@ protected:
         if (::access("/usr/bin/sx", X_OK) != 0) {
             GTEST_SKIP() << "lrzsz's sx is not installed";
         }
-        folder = std::filesystem::temp_directory_path() / ("svu-sx-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder);
         ASSERT_TRUE(sxSide.Open());
         ASSERT_TRUE(ourSide.Open());
         ASSERT_TRUE(control.OpenDevice(ourSide.SlavePath(), "115200,n,8,1"));
@@ -118,17 +117,16 @@ protected:
             ::kill(child, SIGTERM);
             ::waitpid(child, nullptr, 0);
         }
-        std::filesystem::remove_all(folder);
     }
 
     void StartSx(const std::vector<uint8_t>& data, const std::vector<std::string>& flags, long corruptAt) {
         {
-            std::ofstream out(folder / "image.bin", std::ios::binary);
+            std::ofstream out(folder.File("image.bin"), std::ios::binary);
             out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
         }
         // Everything the child needs is prepared before fork: it may not allocate.
         const std::string slavePath = sxSide.SlavePath();
-        const std::string workFolder = folder.string();
+        const std::string workFolder = folder.Path().string();
         std::vector<const char*> argv = {"sx"};
         for (const std::string& flag : flags) {
             argv.push_back(flag.c_str());
@@ -185,7 +183,7 @@ protected:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-    std::filesystem::path folder;
+    test::TempDir folder;
     PseudoTerminal sxSide;
     PseudoTerminal ourSide;
     SerialControl control;

@@ -13,42 +13,13 @@
 #include "framework/Archive.h"
 #include "framework/ClassRegistry.h"
 #include "framework/FieldVisitor.h"
+#include "framework/JsonFieldVisitor.h"
 #include "runtime/DerivedKinds.h"
 
 namespace svu {
 namespace {
 
 using test::TestStation;
-
-// Lists every field as text, so two objects' settings compare in one go.
-class FieldText final : public FieldVisitor {
-public:
-    std::string text;
-    bool IsLoading() const override { return false; }
-    int Schema() const override { return 1; }
-    void Int32(const char* n, int32_t& v) override { Add(n, std::to_string(v)); }
-    void UInt32(const char* n, uint32_t& v) override { Add(n, std::to_string(v)); }
-    void UInt16(const char* n, uint16_t& v) override { Add(n, std::to_string(v)); }
-    void UInt8(const char* n, uint8_t& v) override { Add(n, std::to_string(v)); }
-    void Bool32(const char* n, int32_t& v) override { Add(n, std::to_string(v)); }
-    void Float(const char* n, float& v) override { Add(n, std::to_string(v)); }
-    void Double(const char* n, double& v) override { Add(n, std::to_string(v)); }
-    void String(const char* n, std::string& v) override { Add(n, v); }
-    void UInt32Array(const char* n, std::vector<uint32_t>& v) override {
-        for (const uint32_t x : v) {
-            Add(n, std::to_string(x));
-        }
-    }
-    void FloatBitsArray(const char* n, std::vector<uint32_t>& v) override { UInt32Array(n, v); }
-    void StringArray(const char* n, std::vector<std::string>& v) override {
-        for (auto& s : v) {
-            Add(n, s);
-        }
-    }
-
-private:
-    void Add(const char* n, const std::string& v) { text += std::string(n) + "=" + v + ";"; }
-};
 
 // Gives every setting a value different from its default (and from every other field).
 class Scramble final : public FieldVisitor {
@@ -69,10 +40,12 @@ public:
     int next = 1;
 };
 
+// Every field as text, so two objects' settings compare in one go.
 std::string Fields(ProcessedData& d) {
-    FieldText t;
-    d.VisitFields(t);
-    return d.name + "|" + std::to_string(d.typeCode) + "|" + t.text;
+    nlohmann::ordered_json fields;
+    JsonFieldVisitor writer = JsonFieldVisitor::Writer(fields, 1);
+    d.VisitFields(writer);
+    return d.name + "|" + std::to_string(d.typeCode) + "|" + fields.dump();
 }
 
 ClassRegistry Registry() {
@@ -80,6 +53,18 @@ ClassRegistry Registry() {
     RegisterDerivedClasses(reg);
     reg.RegisterClass<TestStation>(TestStation::kClassName);
     return reg;
+}
+
+// The station stored (its bytes into `bytes`) and read back.
+std::unique_ptr<TestStation> StoreAndLoad(TestStation& station, std::vector<uint8_t>& bytes) {
+    const ClassRegistry reg = Registry();
+    Archive out = Archive::ForStoring(reg);
+    out.WriteObject(&station);
+    bytes = out.Bytes();
+    Archive in = Archive::ForLoading(bytes, reg);
+    auto loaded = in.ReadObjectAs<TestStation>();
+    in.FinishLoading();
+    return loaded;
 }
 
 TEST(DerivedKinds, TableIsInTypeCodeOrder) {
@@ -104,7 +89,6 @@ TEST(DerivedKinds, TableIsInTypeCodeOrder) {
 }
 
 TEST(DerivedKinds, EveryKindRoundTripsThroughTheStationFile) {
-    const ClassRegistry reg = Registry();
     TestStation st(4, "Hilltop");
     std::vector<std::string> expected;
     for (const DerivedKind& kind : DerivedKinds()) {
@@ -120,11 +104,8 @@ TEST(DerivedKinds, EveryKindRoundTripsThroughTheStationFile) {
         expected.push_back(Fields(*d));
     }
 
-    Archive out = Archive::ForStoring(reg);
-    out.WriteObject(&st);
-    Archive in = Archive::ForLoading(out.Bytes(), reg);
-    auto loaded = in.ReadObjectAs<TestStation>();
-    in.FinishLoading();
+    std::vector<uint8_t> bytes;
+    auto loaded = StoreAndLoad(st, bytes);
     ASSERT_TRUE(loaded);
     ASSERT_EQ(loaded->derived.size(), 22u);
     for (size_t i = 0; i < 22; ++i) {
@@ -134,13 +115,12 @@ TEST(DerivedKinds, EveryKindRoundTripsThroughTheStationFile) {
     EXPECT_EQ(static_cast<ProcessedChannelRatio&>(*loaded->derived[13]).remoteStation, loaded.get());
 
     // Saving the loaded station again gives the same bytes.
-    Archive again = Archive::ForStoring(reg);
-    again.WriteObject(loaded.get());
-    EXPECT_EQ(again.Bytes(), out.Bytes());
+    std::vector<uint8_t> again;
+    ASSERT_TRUE(StoreAndLoad(*loaded, again));
+    EXPECT_EQ(again, bytes);
 }
 
 TEST(DerivedKinds, LoadedChannelsStartWithEmptyWindowsAndFreshTotals) {
-    const ClassRegistry reg = Registry();
     TestStation st(1);
     auto& avg = st.Add<ProcessedRollingAverage>();
     avg.sourceChannel = 0;
@@ -153,11 +133,8 @@ TEST(DerivedKinds, LoadedChannelsStartWithEmptyWindowsAndFreshTotals) {
     st.Reading(1010, {"20"});
     ASSERT_EQ(avg.Samples().Size(), 2u);
 
-    Archive out = Archive::ForStoring(reg);
-    out.WriteObject(&st);
-    Archive in = Archive::ForLoading(out.Bytes(), reg);
-    auto loaded = in.ReadObjectAs<TestStation>();
-    in.FinishLoading();
+    std::vector<uint8_t> bytes;
+    auto loaded = StoreAndLoad(st, bytes);
     ASSERT_TRUE(loaded);
     auto& loadedAvg = static_cast<ProcessedRollingAverage&>(*loaded->derived[0]);
     EXPECT_EQ(loadedAvg.Samples().Size(), 0u);

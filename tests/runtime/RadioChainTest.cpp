@@ -8,13 +8,9 @@
 #include <condition_variable>
 #include <thread>
 
-#include "framework/AtomicFile.h"
-#include "framework/Clock.h"
-#include "framework/RecordingUserInterface.h"
-#include "framework/Settings.h"
 #include "runtime/RadioChain.h"
 #include "runtime/Runtime.h"
-#include "stations/StationTestSupport.h"
+#include "runtime/RuntimeTestSupport.h"
 
 namespace svu {
 namespace {
@@ -144,11 +140,8 @@ private:
     bool silent_;
 };
 
-class RadioRuntime : public ::testing::Test {
+class RadioRuntime : public test::RuntimeFixture {
 protected:
-    RadioRuntime() { SetAtomicWriteSyncForTesting(false); }
-    ~RadioRuntime() override { SetAtomicWriteSyncForTesting(true); }
-
     FakeRadio& Add(const std::string& name, bool silent = false) {
         runtime.Stations().push_back(std::make_unique<FakeRadio>(name, shared, silent));
         return static_cast<FakeRadio&>(*runtime.Stations().back());
@@ -166,13 +159,26 @@ protected:
         return Turns().size() >= target;
     }
 
-    test::ReportScope reports;
-    Settings settings{reports.dir.Path().string()};
-    test::RecordingUserInterface ui;
-    ManualClock clock{FromLocal(2026, 12, 5, 14, 0, 0)};
     FakeRadio::Shared shared;
     Runtime runtime{settings, ui, clock};
 };
+
+TEST_F(RadioRuntime, TurnsAlternateOnOneThreadBesideOtherStationsAndEndedTurnsAreJoined) {
+    Add("R1");
+    runtime.Stations().push_back(test::FileStation("A", reports.dir.File("none.log")));
+    Add("R2");
+    ASSERT_TRUE(runtime.StartAcquisition());
+    ASSERT_TRUE(WaitTurns(8));
+    // Threads of finished turns are joined as the chain goes on, not kept until the stop.
+    EXPECT_LT(runtime.StartedThreadCount(), 6u);
+    EXPECT_TRUE(runtime.StopAcquisition());
+    const Names turns = Turns();
+    for (std::size_t i = 0; i < turns.size(); ++i) {
+        EXPECT_EQ(turns[i], i % 2 == 0 ? "R1" : "R2");
+    }
+    EXPECT_EQ(runtime.StartedThreadCount(), 0u);
+    EXPECT_FALSE(shared.overlapped);
+}
 
 TEST_F(RadioRuntime, AStopRequestEndsASilentWaitAndNoFurtherTurnStarts) {
     Add("Quiet", true);

@@ -2,12 +2,8 @@
 
 #include <thread>
 
-#include "framework/AtomicFile.h"
-#include "framework/Clock.h"
-#include "framework/RecordingUserInterface.h"
-#include "framework/Settings.h"
 #include "runtime/Runtime.h"
-#include "stations/StationTestSupport.h"
+#include "runtime/RuntimeTestSupport.h"
 
 namespace svu {
 namespace {
@@ -50,16 +46,7 @@ public:
     }
 };
 
-class RuntimeFaults : public ::testing::Test {
-protected:
-    RuntimeFaults() { SetAtomicWriteSyncForTesting(false); }
-    ~RuntimeFaults() override { SetAtomicWriteSyncForTesting(true); }
-
-    test::ReportScope reports;
-    Settings settings{reports.dir.Path().string()};
-    test::RecordingUserInterface ui;
-    ManualClock clock{FromLocal(2026, 12, 5, 14, 0, 0)};
-};
+using RuntimeFaults = test::RuntimeFixture;
 
 TEST_F(RuntimeFaults, AStopThatDoesNotEndInTimeIsReportedNotWaitedForEver) {
     std::atomic<bool> release{false};

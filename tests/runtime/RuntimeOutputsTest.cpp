@@ -3,16 +3,11 @@
 #include <mutex>
 #include <thread>
 
-#include "framework/AtomicFile.h"
-#include "framework/Clock.h"
-#include "framework/RecordingUserInterface.h"
-#include "framework/Settings.h"
 #include "outputs/LiveClient.h"
 #include "outputs/LiveOutput.h"
 #include "outputs/LiveTestSupport.h"
 #include "runtime/Runtime.h"
-#include "stations/StationTestSupport.h"
-#include "stations/WSFile.h"
+#include "runtime/RuntimeTestSupport.h"
 
 namespace svu {
 namespace {
@@ -44,28 +39,17 @@ public:
     std::vector<std::string> events;
 };
 
-class RuntimeOutputs : public ::testing::Test {
+class RuntimeOutputs : public test::RuntimeFixture {
 protected:
     RuntimeOutputs() {
-        SetAtomicWriteSyncForTesting(false);
         const std::string input = reports.dir.File("in.log");
         WriteFileBytes(input, "1\r\nTemp\r\n05/12/26, 14:05:00, 5\r\n05/12/26, 14:06:00, 6\r\n");
         StationList list;
-        auto station = std::make_unique<WSFile>("Hill");
-        station->active = 1;
-        station->inputFile = input;
+        auto station = test::FileStation("Hill", input);
         station->loop = 0;
-        station->rawChannelCount = station->channelCount = 3;
-        station->channelNames = {"Date", "Time", "Temp"};
-        station->ResetValues();
         list.push_back(std::move(station));
         SaveStationFile(settings.StationFilePath(), list);
     }
-    ~RuntimeOutputs() override { SetAtomicWriteSyncForTesting(true); }
-
-    test::ReportScope reports;
-    Settings settings{reports.dir.Path().string()};
-    test::RecordingUserInterface ui;
 };
 
 TEST_F(RuntimeOutputs, OutputsHearOfLoadingReadingsSavingAndAcquisition) {

@@ -3,14 +3,9 @@
 #include <filesystem>
 #include <thread>
 
-#include "framework/AtomicFile.h"
-#include "framework/Clock.h"
-#include "framework/RecordingUserInterface.h"
-#include "framework/Settings.h"
 #include "framework/StringTable.h"
 #include "runtime/Runtime.h"
-#include "stations/StationTestSupport.h"
-#include "stations/WSFile.h"
+#include "runtime/RuntimeTestSupport.h"
 
 namespace svu {
 namespace {
@@ -18,54 +13,8 @@ namespace {
 using test::ReadFileBytes;
 using test::WriteFileBytes;
 
-// A station of the shared radio link: one turn per thread, then the next station's thread.
-class RadioTurns : public WeatherStation {
-public:
-    RadioTurns(std::string stationName, std::vector<std::string>& turns, std::mutex& mutex)
-        : WeatherStation(std::move(stationName)), turns_(turns), mutex_(mutex) {
-        typeCode = 3;
-        active = 1;
-    }
-    const char* ClassName() const override { return "RadioTurns"; }
-    std::unique_ptr<WeatherStation> Duplicate() const override { return nullptr; }
-    bool InitComms(StationHost&) override { return true; }
-    void ThreadFunction(StationHost& host) override {
-        if (host.StopRequested()) {
-            return;
-        }
-        {
-            std::lock_guard guard(mutex_);
-            turns_.push_back(name);
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        host.StartNextRadioStation(*this);
-    }
-
-private:
-    std::vector<std::string>& turns_;
-    std::mutex& mutex_;
-};
-
-class RuntimeTest : public ::testing::Test {
-protected:
-    RuntimeTest() { SetAtomicWriteSyncForTesting(false); }
-    ~RuntimeTest() override { SetAtomicWriteSyncForTesting(true); }
-
-    std::unique_ptr<WSFile> FileStation(const std::string& name, const std::string& input) {
-        auto station = std::make_unique<WSFile>(name);
-        station->active = 1;
-        station->inputFile = input;
-        station->rawChannelCount = station->channelCount = 3;
-        station->channelNames = {"Date", "Time", "Temp"};
-        station->ResetValues();
-        return station;
-    }
-
-    test::ReportScope reports;
-    Settings settings{reports.dir.Path().string()};
-    test::RecordingUserInterface ui;
-    ManualClock clock{FromLocal(2026, 12, 5, 14, 0, 0)};
-};
+using RuntimeTest = test::RuntimeFixture;
+using test::FileStation;
 
 TEST_F(RuntimeTest, FileStationRunsUntilStoppedAndItsLogIsClosed) {
     const std::string input = reports.dir.File("in.log");
@@ -166,33 +115,6 @@ TEST_F(RuntimeTest, WebPageShowsEnabledStationsOnTheFirstTick) {
     EXPECT_FALSE(runtime.Refresh().webPageProduced);
     EXPECT_EQ(ReadFileBytes(reports.dir.File("out.htm")), "03.1 {STRATAVUE:Off:Temp}\r\n");
     runtime.StopAcquisition();
-}
-
-TEST_F(RuntimeTest, RadioStationsTakeTurnsOnOneThread) {
-    std::vector<std::string> turns;
-    std::mutex mutex;
-    Runtime runtime(settings, ui, clock);
-    runtime.Stations().push_back(std::make_unique<RadioTurns>("R1", turns, mutex));
-    runtime.Stations().push_back(FileStation("A", reports.dir.File("none.log")));
-    runtime.Stations().push_back(std::make_unique<RadioTurns>("R2", turns, mutex));
-    runtime.StartAcquisition();
-    for (int i = 0; i < 2000; ++i) {
-        {
-            std::lock_guard guard(mutex);
-            if (turns.size() >= 8) {
-                break;
-            }
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    // Threads of finished turns are joined as the chain goes on, not kept until the stop.
-    EXPECT_LT(runtime.StartedThreadCount(), 6u);
-    runtime.StopAcquisition();
-    ASSERT_GE(turns.size(), 8u);
-    for (std::size_t i = 0; i < turns.size(); ++i) {
-        EXPECT_EQ(turns[i], i % 2 == 0 ? "R1" : "R2");
-    }
-    EXPECT_EQ(runtime.StartedThreadCount(), 0u);
 }
 
 }  // namespace

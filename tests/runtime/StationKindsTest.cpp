@@ -141,11 +141,7 @@ TEST(StationKinds, EveryKindRoundTripsThroughTheFileAndItsTextForm) {
 
 TEST(StationKinds, EveryKindStartsAcquisition) {
     test::ReportScope reports;
-    // The modem kinds' named mutexes live in the test's folder.
-    struct RuntimeDir {
-        explicit RuntimeDir(const std::string& path) { ::setenv("STRATAVUE_RUNTIME_DIR", path.c_str(), 1); }
-        ~RuntimeDir() { ::unsetenv("STRATAVUE_RUNTIME_DIR"); }
-    } runtimeDir(reports.dir.File("run"));
+    const test::RuntimeDirScope runtimeDir(reports.dir.File("run"));
     Settings settings{reports.dir.Path().string()};
     test::RecordingUserInterface ui;
     Runtime runtime(settings, ui, SystemClock());

@@ -22,49 +22,19 @@
 namespace svu {
 namespace {
 
+using test::Count;
+using test::FastCalendarClock;
 using test::ReadFileBytes;
-
-bool WaitFor(const std::function<bool()>& done, int seconds = 60) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}
-
-// A calendar that runs a minute per real second, so a grid of minutes passes in seconds.
-class FastCalendarClock : public RealClock {
-public:
-    explicit FastCalendarClock(TimeT start) : start_(start), startMs_(RealClock::TickMs()) {}
-    TimeT Now() const override { return start_ + (RealClock::TickMs() - startMs_) * 60 / 1000; }
-
-private:
-    TimeT start_;
-    int64_t startMs_;
-};
-
-class Host : public StationHost {
-public:
-    bool StopRequested() const override { return stop.load(); }
-    UserInterface& Ui() override { return ui; }
-    Clock& GetClock() override { return *clock; }
-    std::atomic<bool> stop{false};
-    Clock* clock = &SystemClock();
-    test::RecordingUserInterface ui;
-};
+using test::WaitFor;
+using Host = test::ThreadHost;
 
 class ModemStationsTest : public ::testing::Test {
 protected:
-    ModemStationsTest() { ::setenv("STRATAVUE_RUNTIME_DIR", reports.dir.File("run").c_str(), 1); }
     ~ModemStationsTest() override {
         StopThread();
         if (runner) {
             runner->Stop();
         }
-        ::unsetenv("STRATAVUE_RUNTIME_DIR");
     }
     void Serve(sim::ModemSimOptions options, std::unique_ptr<sim::SimDevice> instrument) {
         options.guardMs = 100;
@@ -102,19 +72,12 @@ protected:
     }
 
     test::ReportScope reports;
+    test::RuntimeDirScope runtimeDir{reports.dir.File("run")};
     Host host;
     std::unique_ptr<sim::ModemDevice> modem;
     std::unique_ptr<sim::PtyDeviceRunner> runner;
     std::thread thread;
 };
-
-std::size_t Count(const std::string& text, const std::string& what) {
-    std::size_t n = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
-        ++n;
-    }
-    return n;
-}
 
 TEST(VelaAverage, DirectionsAsVectorsOthersArithmetically) {
     const std::vector<std::string> lines = {"01/01/26,00:00:01,10,350", "01/01/26,00:00:02,11,10",

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <bit>
+
 #include "StationTestSupport.h"
 #include "framework/Archive.h"
 #include "framework/ClassRegistry.h"
@@ -49,16 +51,8 @@ ClassRegistry& Registry() {
     return reg;
 }
 
-float BitsToFloat(uint32_t bits) {
-    float f;
-    std::memcpy(&f, &bits, 4);
-    return f;
-}
-
 uint32_t FloatToBits(float f) {
-    uint32_t bits;
-    std::memcpy(&bits, &f, 4);
-    return bits;
+    return std::bit_cast<uint32_t>(f);
 }
 
 std::unique_ptr<WSDirect> Hilltop() {
@@ -138,7 +132,7 @@ TEST(StationFile, OldSchemasReadWithTheirDefaults) {
     EXPECT_EQ(s.port, 3);
     EXPECT_EQ(s.baudRate, 19200);
     EXPECT_EQ(s.values, std::vector<std::string>(2));
-    EXPECT_EQ(BitsToFloat(s.channelMultipliers[1]), 2.0f);
+    EXPECT_EQ(std::bit_cast<float>(s.channelMultipliers[1]), 2.0f);
     const Alarm& a = *s.alarms.at(0);
     EXPECT_EQ(a.recordLength, 10);
     EXPECT_EQ(a.recordFolder, "c:\\");

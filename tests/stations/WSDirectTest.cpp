@@ -20,27 +20,10 @@
 namespace svu {
 namespace {
 
+using test::Count;
 using test::ReadFileBytes;
-
-// Generous bounds on waits for the simulator; a broken exchange fails instead of hanging.
-bool WaitFor(const std::function<bool()>& done, int seconds = 20) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}
-
-std::size_t Count(const std::string& text, const std::string& what) {
-    std::size_t n = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
-        ++n;
-    }
-    return n;
-}
+using test::WaitFor;
+using Host = test::ThreadHost;
 
 // A clock running with the real one but showing another calendar time.
 class ShiftedClock : public RealClock {
@@ -50,17 +33,6 @@ public:
 
 private:
     TimeT shift_;
-};
-
-class Host : public StationHost {
-public:
-    bool StopRequested() const override { return stop.load(); }
-    UserInterface& Ui() override { return ui; }
-    Clock& GetClock() override { return *clock; }
-
-    std::atomic<bool> stop{false};
-    Clock* clock = &SystemClock();
-    test::RecordingUserInterface ui;
 };
 
 class WSDirectTest : public ::testing::Test {

@@ -20,59 +20,11 @@
 namespace svu {
 namespace {
 
+using test::FastCalendarClock;
 using test::ReadFileBytes;
-
-bool WaitFor(const std::function<bool()>& done, int seconds = 30) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}
-
-std::vector<std::string> Records(const std::string& log) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end = log.find("\r\n"); end != std::string::npos; end = log.find("\r\n", start)) {
-        const std::string line = log.substr(start, end - start);
-        if (line.find('/') == 2) {
-            lines.push_back(line);
-        }
-        start = end + 2;
-    }
-    return lines;
-}
-
-// The real clock's ticks with a calendar that runs a minute per second, so calls on a grid of
-// minutes come seconds apart.
-class FastCalendarClock : public RealClock {
-public:
-    explicit FastCalendarClock(TimeT start) : start_(start), startMs_(RealClock::TickMs()) {}
-    TimeT Now() const override { return start_ + (RealClock::TickMs() - startMs_) * 60 / 1000; }
-
-private:
-    TimeT start_;
-    int64_t startMs_;
-};
-
-struct ScopedEnv {
-    ScopedEnv(const char* name, const std::string& value) : name_(name) { ::setenv(name, value.c_str(), 1); }
-    ~ScopedEnv() { ::unsetenv(name_); }
-    const char* name_;
-};
-
-class Host : public StationHost {
-public:
-    bool StopRequested() const override { return stop.load(); }
-    UserInterface& Ui() override { return ui; }
-    Clock& GetClock() override { return *clock; }
-    std::atomic<bool> stop{false};
-    Clock* clock = &SystemClock();
-    test::RecordingUserInterface ui;
-};
+using test::RecordLines;
+using test::WaitFor;
+using Host = test::ThreadHost;
 
 // Values, then the checksum of their bytes, then CR LF; "{n}" counts the replies.
 sim::GenericSimOptions Device(int badChecksumEvery = 0) {
@@ -146,7 +98,7 @@ protected:
     }
 
     test::ReportScope reports;
-    ScopedEnv runtime{"STRATAVUE_RUNTIME_DIR", reports.dir.File("run")};
+    test::RuntimeDirScope runtime{reports.dir.File("run")};
     FastCalendarClock clock{FromLocal(2026, 3, 1, 10, 7, 0)};
     Host host;
     std::unique_ptr<sim::SimDevice> device_;
@@ -159,12 +111,12 @@ TEST_F(GenericSerialTest, StoresEachGoodReplyAndNothingForABadChecksum) {
     Serve(std::make_unique<sim::GenericDevice>(Device(3)));
     WSGenericSerial& station = Station("Gen");
     Start(station);
-    ASSERT_TRUE(WaitFor([&] { return Records(Log("Gen")).size() >= 6; }));
+    ASSERT_TRUE(WaitFor([&] { return RecordLines(Log("Gen")).size() >= 6; }));
     StopAll();
     station.CloseLogFile();
     // Replies 3, 6, 9, ... carried a wrong checksum: their values were never stored.
     int previous = 0;
-    for (const std::string& record : Records(Log("Gen"))) {
+    for (const std::string& record : RecordLines(Log("Gen"))) {
         const int n = AtoI(record.substr(record.find(',', 10) + 1));
         EXPECT_NE(n % 3, 0) << record;
         EXPECT_GT(n, previous) << "a reading was stored twice: " << record;
@@ -180,7 +132,7 @@ TEST_F(GenericSerialTest, StationsOnOnePortTakeTurns) {
     WSGenericSerial& second = Station("Two");
     Start(first);
     Start(second);
-    ASSERT_TRUE(WaitFor([&] { return Records(Log("One")).size() >= 3 && Records(Log("Two")).size() >= 3; }));
+    ASSERT_TRUE(WaitFor([&] { return RecordLines(Log("One")).size() >= 3 && RecordLines(Log("Two")).size() >= 3; }));
     // Neither ever found the port taken by the other.
     StopAll();
     EXPECT_EQ(reports.ErrorText().find(Str(556)), std::string::npos) << reports.ErrorText();
@@ -198,7 +150,7 @@ TEST_F(GenericSerialTest, CallsOnTheGridThroughAModemAndSurvivesABusyLine) {
     station.phoneNumber = "0123";
     station.callInterval = 5;
     Start(station);
-    ASSERT_TRUE(WaitFor([&] { return Records(Log("Dial")).size() >= 2; }, 60));
+    ASSERT_TRUE(WaitFor([&] { return RecordLines(Log("Dial")).size() >= 2; }, 60));
     StopAll();
     const auto calls = runner->WithDevice([](sim::SimDevice& d) { return static_cast<sim::ModemDevice&>(d).Calls(); });
     ASSERT_GE(calls.size(), 3u);
@@ -211,7 +163,7 @@ TEST_F(GenericSerialTest, CallsOnTheGridThroughAModemAndSurvivesABusyLine) {
     }
     EXPECT_NE(reports.ErrorText().find(Str(552)), std::string::npos);
     // Started at 10:07 with calls every 5 minutes: the busy call at 10:07, then 10:12, 10:17, ...
-    const std::vector<std::string> records = Records(Log("Dial"));
+    const std::vector<std::string> records = RecordLines(Log("Dial"));
     EXPECT_NE(records[0].find("10:12:"), std::string::npos) << records[0];
     EXPECT_NE(records[1].find("10:17:"), std::string::npos) << records[1];
 }
