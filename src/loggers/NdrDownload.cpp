@@ -14,6 +14,7 @@
 #include "framework/TextUtil.h"
 #include "framework/UserInterface.h"
 #include "loggers/ConvertLoggerData.h"
+#include "loggers/NdrCommandLine.h"
 #include "loggers/NdrProtocol.h"
 #include "loggers/NdrSession.h"
 #include "stations/StationReports.h"
@@ -184,6 +185,11 @@ NdrDownloadResult DownloadNdrMemory(WeatherStation& station, UserInterface& ui, 
     result.records = converted.records;
     result.ok = true;
     return result;
+}
+
+bool ClearNdrMemory(NdrCommandLine& line) {
+    return line.Transact("rsmode(open)\r", nullptr) && line.Transact("rsmode(unlock)\r", nullptr) &&
+           line.Transact("rsmode(clear)\r", nullptr);
 }
 
 }  // namespace svu

@@ -9,6 +9,8 @@
 
 namespace svu {
 
+class NdrCommandLine;
+
 class NdrSession;
 class UserInterface;
 class WeatherStation;
@@ -36,5 +38,9 @@ struct NdrDownloadResult {
 /// reported for the station; the host's stop request cancels it, leaving no file behind.
 NdrDownloadResult DownloadNdrMemory(WeatherStation& station, UserInterface& ui, const NdrDownloadLink& link,
                                     const std::string& targetPath);
+
+/// Empties the logger's memory from its command line. Each step waits for its answer, so a refusal
+/// is not taken for a cleared memory.
+bool ClearNdrMemory(NdrCommandLine& line);
 
 }  // namespace svu

@@ -162,11 +162,7 @@ bool WSCalyraHarburyRadio::WithCommandLine(const std::function<bool(NdrCommandLi
 bool WSCalyraHarburyRadio::ClearMemory() {
     UserInterface& ui = Ui();
     ui.BeginWaitCursor();
-    // Each step waits for its answer, so a refusal is not taken for a cleared memory.
-    const bool ok = WithCommandLine([](NdrCommandLine& line) {
-        return line.Transact("rsmode(open)\r", nullptr) && line.Transact("rsmode(unlock)\r", nullptr) &&
-               line.Transact("rsmode(clear)\r", nullptr);
-    });
+    const bool ok = WithCommandLine([](NdrCommandLine& line) { return ClearNdrMemory(line); });
     ui.EndWaitCursor();
     return ok;
 }

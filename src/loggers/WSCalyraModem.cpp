@@ -5,7 +5,6 @@
 
 #include "framework/Clock.h"
 #include "framework/FieldVisitor.h"
-#include "framework/HeadlessUserInterface.h"
 #include "framework/StringTable.h"
 #include "framework/TextUtil.h"
 #include "loggers/NdrProtocol.h"
@@ -23,17 +22,6 @@ constexpr auto kEscapePause = std::chrono::milliseconds(200);
 // The command format is the logger's parameter 67; the menu walk may have changed it.
 constexpr const char* kRestoreFormat = "spdata(67,%d)\r";
 
-// The control is made by InitComms, which wants a host it does not use.
-class NoHost : public StationHost {
-public:
-    bool StopRequested() const override { return false; }
-    UserInterface& Ui() override { return ui_; }
-
-private:
-    HeadlessUserInterface ui_;
-    Clock& GetClock() override { return SystemClock(); }
-};
-
 }  // namespace
 
 WSCalyraModem::WSCalyraModem() {
@@ -45,11 +33,7 @@ WSCalyraModem::WSCalyraModem(std::string stationName) : WSNDR(std::move(stationN
 }
 
 WSCalyraModem::WSCalyraModem(const WSCalyraModem& other)
-    : WSNDR(other),
-      phoneNumber(other.phoneNumber),
-      callInterval(other.callInterval),
-      modemName(other.modemName),
-      nextPoll(other.nextPoll) {}
+    : WSNDR(other), ModemCallSettings(other) {}
 
 WSCalyraModem::~WSCalyraModem() = default;
 
@@ -59,16 +43,12 @@ std::unique_ptr<WeatherStation> WSCalyraModem::Duplicate() const {
 
 void WSCalyraModem::VisitKindFields(FieldVisitor& v) {
     ndr.VisitFields(v);
-    v.Int32("callInterval", callInterval);
-    v.Int32("baudRate", baudRate);
-    v.String("modemName", modemName);
-    v.String("phoneNumber", phoneNumber);
+    VisitCallFields(v, baudRate);
 }
 
 bool WSCalyraModem::OpenLink() {
     if (Comm() == nullptr) {
-        NoHost none;
-        InitComms(none);
+        InitComms(UnusedStationHost());  // makes the control
     }
     return line_.Dial(*this, *Comm(), modemName, phoneNumber, baudRate, !inThread_);
 }

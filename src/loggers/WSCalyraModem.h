@@ -11,7 +11,7 @@ namespace svu {
 /// worker thread calls it, walks its menu into the command line, takes one real-time line and
 /// hangs up, putting the logger's command format back first. Every logger operation of the cable
 /// kind (download, clearing, the set-up transfers) works in a call of its own.
-class WSCalyraModem : public WSNDR {
+class WSCalyraModem : public WSNDR, public ModemCallSettings {
 public:
     static constexpr int32_t kTypeCode = 10;
     static constexpr const char* kClassName = "WSCalyraModem";
@@ -38,10 +38,6 @@ public:
     bool Call();
     ModemLine& Line() { return line_; }
 
-    std::string phoneNumber;
-    int32_t callInterval = 60;  // minutes
-    std::string modemName;
-    TimeT nextPoll = 0;
 
 protected:
     WSCalyraModem(const WSCalyraModem& other);

@@ -51,10 +51,8 @@ bool WSNDR::ClearMemory() {
     ui.BeginWaitCursor();
     bool ok = Connect();
     if (ok) {
-        // Each step waits for its answer, so a refusal is not taken for a cleared memory.
-        NdrSession& session = Session();
-        ok = session.Transact("rsmode(open)\r", nullptr) && session.Transact("rsmode(unlock)\r", nullptr) &&
-             session.Transact("rsmode(clear)\r", nullptr);
+        NdrSessionCommandLine line(Session(), ui);
+        ok = ClearNdrMemory(line);
         LeaveCommandMode();
     }
     ClosePort();

@@ -3,6 +3,8 @@
 #include <chrono>
 
 #include "framework/Clock.h"
+#include "framework/FieldVisitor.h"
+#include "framework/HeadlessUserInterface.h"
 #include "framework/Profile.h"
 #include "framework/Settings.h"
 #include "framework/StringTable.h"
@@ -24,7 +26,29 @@ constexpr int kPhoneOut = 229;
 constexpr int kModemFailed = 552;
 constexpr int kIdleMs = 20;
 
+class NoHost : public StationHost {
+public:
+    bool StopRequested() const override { return false; }
+    UserInterface& Ui() override { return ui_; }
+
+private:
+    HeadlessUserInterface ui_;
+    Clock& GetClock() override { return SystemClock(); }
+};
+
 }  // namespace
+
+void ModemCallSettings::VisitCallFields(FieldVisitor& v, int32_t& baudRate) {
+    v.Int32("callInterval", callInterval);
+    v.Int32("baudRate", baudRate);
+    v.String("modemName", modemName);
+    v.String("phoneNumber", phoneNumber);
+}
+
+StationHost& UnusedStationHost() {
+    static NoHost host;
+    return host;
+}
 
 ModemLine::ModemLine() = default;
 ModemLine::~ModemLine() = default;

@@ -4,6 +4,7 @@
 // (asking the user first when an operation of theirs needs a call), hanging up, and the worker
 // thread's calls on the grid of the call interval, each under the modem's named mutex.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -12,11 +13,27 @@
 
 namespace svu {
 
+class FieldVisitor;
 class HayesModem;
 class Profile;
 class SerialControl;
 class StationHost;
 class WeatherStation;
+
+/// The call settings every dial-up kind keeps, with the time of its next call.
+struct ModemCallSettings {
+    std::string phoneNumber;
+    int32_t callInterval = 60;  // minutes
+    std::string modemName;
+    TimeT nextPoll = 0;
+
+    /// callInterval, `baudRate` (the station's own), modemName, phoneNumber: the dial-up kinds'
+    /// record tail.
+    void VisitCallFields(FieldVisitor& v, int32_t& baudRate);
+};
+
+/// A host for the calls that want one but use none of it (making a station's serial control).
+StationHost& UnusedStationHost();
 
 class ModemLine {
 public:

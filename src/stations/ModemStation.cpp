@@ -10,12 +10,7 @@ ModemStation::ModemStation() = default;
 ModemStation::ModemStation(std::string stationName) : WeatherStation(std::move(stationName)) {}
 
 ModemStation::ModemStation(const ModemStation& other)
-    : WeatherStation(other),
-      phoneNumber(other.phoneNumber),
-      callInterval(other.callInterval),
-      modemName(other.modemName),
-      baudRate(other.baudRate),
-      nextPoll(other.nextPoll) {}
+    : WeatherStation(other), ModemCallSettings(other), baudRate(other.baudRate) {}
 
 ModemStation::~ModemStation() = default;
 
@@ -43,10 +38,7 @@ void ModemStation::ClosePort() {
 }
 
 void ModemStation::VisitKindFields(FieldVisitor& v) {
-    v.Int32("callInterval", callInterval);
-    v.Int32("baudRate", baudRate);
-    v.String("modemName", modemName);
-    v.String("phoneNumber", phoneNumber);
+    VisitCallFields(v, baudRate);
 }
 
 }  // namespace svu

@@ -11,7 +11,7 @@ class SerialControl;
 
 /// What the dial-up kinds with a protocol of their own share: the modem settings and their
 /// record, the serial control used as modem, dialling and hanging up.
-class ModemStation : public WeatherStation {
+class ModemStation : public WeatherStation, public ModemCallSettings {
 public:
     ~ModemStation() override;
     /// Creates the serial control.
@@ -27,11 +27,7 @@ public:
     ModemLine& Line() { return line_; }
     SerialControl* Comm() { return comm_.get(); }
 
-    std::string phoneNumber;
-    int32_t callInterval = 60;  // minutes
-    std::string modemName;
     int32_t baudRate = 9600;
-    TimeT nextPoll = 0;
 
 protected:
     ModemStation();

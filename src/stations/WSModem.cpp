@@ -4,7 +4,6 @@
 
 #include "framework/Clock.h"
 #include "framework/FieldVisitor.h"
-#include "framework/HeadlessUserInterface.h"
 #include "framework/StringTable.h"
 #include "platform/SerialControl.h"
 #include "stations/StationReports.h"
@@ -18,17 +17,6 @@ using namespace direct;
 constexpr int kInvalidResponse = 557;
 constexpr int kModemFailed = 552;
 constexpr auto kLineAttemptPause = std::chrono::milliseconds(100);
-
-// The control is made by InitComms, which wants a host it does not use.
-class NoHost : public StationHost {
-public:
-    bool StopRequested() const override { return false; }
-    UserInterface& Ui() override { return ui_; }
-
-private:
-    HeadlessUserInterface ui_;
-    Clock& GetClock() override { return SystemClock(); }
-};
 
 bool Acceptable(const std::string& line, int raw) {
     return line.size() >= MinimumLineLength(raw) && line[2] == '/' && line[5] == '/' && line[11] == ':' &&
@@ -46,11 +34,7 @@ WSModem::WSModem(std::string stationName) : WSDirect(std::move(stationName)) {
 }
 
 WSModem::WSModem(const WSModem& other)
-    : WSDirect(other),
-      phoneNumber(other.phoneNumber),
-      callInterval(other.callInterval),
-      modemName(other.modemName),
-      nextPoll(other.nextPoll) {}
+    : WSDirect(other), ModemCallSettings(other) {}
 
 WSModem::~WSModem() = default;
 
@@ -59,16 +43,12 @@ std::unique_ptr<WeatherStation> WSModem::Duplicate() const {
 }
 
 void WSModem::VisitKindFields(FieldVisitor& v) {
-    v.Int32("callInterval", callInterval);
-    v.Int32("baudRate", baudRate);
-    v.String("modemName", modemName);
-    v.String("phoneNumber", phoneNumber);
+    VisitCallFields(v, baudRate);
 }
 
 bool WSModem::OpenPort() {
     if (Comm() == nullptr) {
-        NoHost none;
-        WSDirect::InitComms(none);
+        WSDirect::InitComms(UnusedStationHost());  // makes the control
     }
     return line_.Dial(*this, *Comm(), modemName, phoneNumber, baudRate, !inThread_);
 }

@@ -11,7 +11,7 @@ namespace svu {
 /// interval the worker thread calls it, takes one checked real-time line from its "Sensor
 /// monitor" and hangs up; every instrument operation of the Direct station works in a call of
 /// its own, after the user agreed to phone out.
-class WSModem : public WSDirect {
+class WSModem : public WSDirect, public ModemCallSettings {
 public:
     static constexpr int32_t kTypeCode = 1;
     static constexpr const char* kClassName = "WSModem";
@@ -37,10 +37,6 @@ public:
     bool Call();
     ModemLine& Line() { return line_; }
 
-    std::string phoneNumber;
-    int32_t callInterval = 60;  // minutes
-    std::string modemName;
-    TimeT nextPoll = 0;
 
 protected:
     WSModem(const WSModem& other);

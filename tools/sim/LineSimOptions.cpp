@@ -3,19 +3,11 @@
 #include <cstdio>
 
 #include "framework/TextUtil.h"
+#include "sim/SimOptionParsing.h"
 
 namespace svu::sim {
 
 namespace {
-
-bool ParseInt(const std::string& text, long minimum, long maximum, long& value) {
-    const std::string_view trimmed = Trim(text);
-    if (trimmed.empty() || trimmed.find_first_not_of("0123456789") != std::string_view::npos) {
-        return false;
-    }
-    value = AtoL(trimmed);
-    return value >= minimum && value <= maximum;
-}
 
 bool ParseTime(const std::string& text, TimeT& time) {
     int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
@@ -36,13 +28,6 @@ bool IsLineInstrument(const std::string& instrument) {
 bool ParseLineSimOptions(const std::string& instrument, const std::vector<std::string>& args, LineSimOptions& options,
                          bool& help, std::string& error) {
     options.instrument = instrument;
-    struct IntOption {
-        const char* name;
-        int* target;
-        long minimum;
-        long maximum;
-        bool forThis;
-    };
     const bool slm = instrument == "slm";
     const bool triscan = instrument == "triscan";
     const IntOption ints[] = {
@@ -112,22 +97,7 @@ bool ParseLineSimOptions(const std::string& instrument, const std::vector<std::s
             options.startTime = time;
             continue;
         }
-        bool known = false;
-        for (const IntOption& option : ints) {
-            if (arg != option.name || !option.forThis) {
-                continue;
-            }
-            long number = 0;
-            if (!ParseInt(value, option.minimum, option.maximum, number)) {
-                error = arg + " takes a whole number from " + std::to_string(option.minimum) + " to " +
-                        std::to_string(option.maximum);
-                return false;
-            }
-            *option.target = static_cast<int>(number);
-            known = true;
-        }
-        if (!known) {
-            error = "unknown option: " + arg;
+        if (!SetIntOption(ints, arg, value, error)) {
             return false;
         }
     }

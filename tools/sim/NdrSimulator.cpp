@@ -7,6 +7,7 @@
 #include "framework/AtomicFile.h"
 #include "framework/SafeName.h"
 #include "framework/TextUtil.h"
+#include "sim/SimOptionParsing.h"
 #include "sim/SimPrograms.h"
 
 namespace svu::sim {
@@ -14,15 +15,6 @@ namespace svu::sim {
 namespace {
 
 constexpr int kMaxWaitMs = 10;
-
-bool ParseInt(const std::string& text, long minimum, long maximum, long& value) {
-    const std::string_view trimmed = Trim(text);
-    if (trimmed.empty() || trimmed.find_first_not_of("0123456789") != std::string_view::npos || trimmed.size() > 10) {
-        return false;
-    }
-    value = AtoL(trimmed);
-    return value >= minimum && value <= maximum;
-}
 
 }  // namespace
 
@@ -52,12 +44,6 @@ const char* NdrSimHelp() {
 }
 
 bool ParseNdrSimOptions(const std::vector<std::string>& args, NdrSimOptions& options, bool& help, std::string& error) {
-    struct IntOption {
-        const char* name;
-        int* target;
-        long minimum;
-        long maximum;
-    };
     const IntOption ints[] = {
         {"--channels", &options.logger.channels, 0, 64},
         {"--period", &options.logger.periodMs, 10, 3600000},
@@ -93,22 +79,7 @@ bool ParseNdrSimOptions(const std::vector<std::string>& args, NdrSimOptions& opt
                                       : options.memoryFile) = value;
             continue;
         }
-        bool known = false;
-        for (const IntOption& option : ints) {
-            if (arg != option.name) {
-                continue;
-            }
-            long number = 0;
-            if (!ParseInt(value, option.minimum, option.maximum, number)) {
-                error = arg + " takes a whole number from " + std::to_string(option.minimum) + " to " +
-                        std::to_string(option.maximum);
-                return false;
-            }
-            *option.target = static_cast<int>(number);
-            known = true;
-        }
-        if (!known) {
-            error = "unknown option: " + arg;
+        if (!SetIntOption(ints, arg, value, error)) {
             return false;
         }
     }
