@@ -75,25 +75,12 @@ public:
         Radio(QStringLiteral("recordBits"), {QStringLiteral("8 Bits"), QStringLiteral("16 Bits")},
               Bind<long long>(alarm.recordBits), {8, 16}, false);
 
-        // Kept in the settings file by station and alarm name, not in the alarm's record; with
-        // `speak`, held there until the caller applies the alarm.
-        if (SpokenAlarms* spoken = SpokenSettings()) {
+        // Kept in the settings file by station and alarm name, not in the alarm's record: the
+        // caller holds the flag and writes it when it applies the alarm.
+        if (speak != nullptr && SpokenSettings() != nullptr) {
             BeginGroup(QStringLiteral("Speech"));
-            if (speak != nullptr) {
-                Check(QStringLiteral("speak"), QStringLiteral("Speak the message and the value when it triggers"),
-                      {[speak] { return *speak; }, [speak](const bool& on) { *speak = on; }});
-                return;
-            }
-            const std::string stationName = station.name;
-            const std::string originalName = alarm.name;
             Check(QStringLiteral("speak"), QStringLiteral("Speak the message and the value when it triggers"),
-                  {[spoken, stationName, originalName] { return spoken->IsSpoken(stationName, originalName); },
-                   [spoken, stationName, originalName, &alarm](const bool& on) {
-                       if (alarm.name != originalName) {
-                           spoken->SetSpoken(stationName, originalName, false);
-                       }
-                       spoken->SetSpoken(stationName, alarm.name, on);
-                   }});
+                  {[speak] { return *speak; }, [speak](const bool& on) { *speak = on; }});
         }
     }
 };

@@ -17,8 +17,8 @@ class UserInterface;
 class WeatherStation;
 
 /// The "Alarm Properties" dialog over `alarm`; the "Channel:" list shows `station`'s channels.
-/// Its "Speak" box writes the settings file on OK, or with `speak` only that flag (for a caller
-/// that applies the alarm later).
+/// Its "Speak" box, shown with `speak` when the program has speech, sets that flag on OK; the
+/// caller writes it to the settings file when it applies the alarm.
 std::unique_ptr<PropertySheet> MakeAlarmSheet(QWidget* parent, Alarm& alarm, const WeatherStation& station,
                                               UserInterface* ui, bool* speak = nullptr);
 

@@ -309,12 +309,6 @@ int EditDerivedProperties(QWidget* parent, ProcessedData& data, const StationPag
     return MakeDerivedSheet(parent, data, context)->Run();
 }
 
-int EditAlarm(QWidget* parent, Alarm& alarm, const WeatherStation& station, UserInterface* ui) {
-    auto sheet = MakeAlarmSheet(parent, alarm, station, ui);
-    sheet->SetStoreLock(&station.lock);
-    return sheet->Run();
-}
-
 int ChooseStationType(QWidget* parent, UserInterface* ui) {
     long long chosen = -1;
     QStringList entries;

@@ -58,8 +58,6 @@ int EditStationProperties(QWidget* parent, WeatherStation& station, bool withDer
 /// The property sheet of a derived channel (its pages by derived type code).
 int EditDerivedProperties(QWidget* parent, ProcessedData& data, const StationPagesContext& context);
 
-/// The "Alarm Properties" dialog for an alarm of `station` (its channels fill the channel list).
-int EditAlarm(QWidget* parent, Alarm& alarm, const WeatherStation& station, UserInterface* ui = nullptr);
 
 /// The web output dialog over the "WebOutput" section of the settings file.
 int EditWebOutput(QWidget* parent, Settings& settings, UserInterface* ui = nullptr);
